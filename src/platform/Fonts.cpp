@@ -208,40 +208,45 @@ bool CopyCoverage(FT_GlyphSlot slot, TGlyph& glyph)
     return true;
 }
 
+// Loads the glyph at the strike's size, as an outline where the face has
+// one, so that synthetic bold and anti-aliasing apply.
+bool LoadGlyph(const TStrike& strike, FT_UInt index)
+{
+    return FT_Set_Pixel_Sizes(strike.face, 0, FT_UInt(strike.pixels)) == 0 &&
+           (FT_Load_Glyph(strike.face, index, FT_LOAD_NO_BITMAP) == 0 ||
+            FT_Load_Glyph(strike.face, index, FT_LOAD_DEFAULT) == 0);
+}
+
+// Renders the loaded glyph, widened by boldStrength to the right only, as an
+// overstrike would, so that the glyph stays inside its advance.
+bool RenderLoaded(FT_GlyphSlot slot, FT_Pos boldStrength)
+{
+    const bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
+    if (boldStrength != 0 && outline) {
+        FT_Outline_EmboldenXY(&slot->outline, boldStrength, 0);
+        FT_Outline_Translate(&slot->outline, boldStrength / 2, 0);
+    }
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+        return false;
+    }
+    return boldStrength == 0 || outline || FT_Bitmap_Embolden(slot->library, &slot->bitmap, boldStrength, 0) == 0;
+}
+
 // Renders one character of the strike; a character the face lacks, or one
 // FreeType cannot render, becomes an empty glyph that takes no room.
 TGlyph RenderGlyph(const TStrike& strike, char32_t code)
 {
-    TGlyph glyph;
     const FT_UInt index = FT_Get_Char_Index(strike.face, code);
-    if (index == 0 || FT_Set_Pixel_Sizes(strike.face, 0, FT_UInt(strike.pixels)) != 0) {
-        return glyph;
-    }
-    // Outlines first, so that synthetic bold and anti-aliasing apply.
-    if (FT_Load_Glyph(strike.face, index, FT_LOAD_NO_BITMAP) != 0 &&
-        FT_Load_Glyph(strike.face, index, FT_LOAD_DEFAULT) != 0) {
-        return glyph;
-    }
+    const FT_Pos boldStrength = strike.embolden ? BoldStrength(strike.pixels) : 0;
     const FT_GlyphSlot slot = strike.face->glyph;
-    const bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
-    const FT_Pos extra = strike.embolden ? BoldStrength(strike.pixels) : 0;
-    if (extra != 0 && outline) {
-        // Widened to the right only, as an overstrike would, so the glyph stays in its box.
-        FT_Outline_EmboldenXY(&slot->outline, extra, 0);
-        FT_Outline_Translate(&slot->outline, extra / 2, 0);
-    }
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
-        return glyph;
-    }
-    if (extra != 0 && !outline) {
-        FT_Bitmap_Embolden(slot->library, &slot->bitmap, extra, 0);
-    }
-    if (!CopyCoverage(slot, glyph)) {
+    TGlyph glyph;
+    if (index == 0 || !LoadGlyph(strike, index) || !RenderLoaded(slot, boldStrength) || !CopyCoverage(slot, glyph)) {
         return TGlyph{};
     }
     glyph.left = slot->bitmap_left;
     glyph.top = slot->bitmap_top;
-    glyph.advance = static_cast<std::int32_t>(std::clamp<FT_Pos>((slot->advance.x + extra + 32) >> 6, 0, 4 * MaxPixelSize));
+    const FT_Pos advance = (slot->advance.x + boldStrength + 32) >> 6;
+    glyph.advance = static_cast<std::int32_t>(std::clamp<FT_Pos>(advance, 0, 4 * MaxPixelSize));
     return glyph;
 }
 
