@@ -36,7 +36,7 @@ Burn BurnAt(const SpriteRecipe& recipe, int frame)
     const double age = recipe.frames > 1 ? static_cast<double>(frame) / (recipe.frames - 1) : 0.0;
     const double maxRadius = std::min(recipe.width, recipe.height) / 2.0 - 1.5;
     const double growth = 1.0 - (1.0 - age) * (1.0 - age);
-    return {maxRadius * (0.3 + 0.6 * growth), 1.0 - std::pow(age, 0.75), age};
+    return {maxRadius * (0.4 + 0.55 * growth), 1.0 - std::pow(age, 1.4), age};
 }
 
 // Ramp index from temperature: 1 is the hottest colour, 0 the coldest.
