@@ -187,8 +187,10 @@ private:
         std::size_t breakAt = 0;
         const std::size_t close = Matching(tokens, open, end, breakAt);
         const int count = tokens[close].value;
+        ++repeatDepth_;
         for (int pass = 1; pass <= count; ++pass)
             Run(tokens, open + 1, pass == count && breakAt != 0 ? breakAt : close, depth);
+        --repeatDepth_;
         return close;
     }
 
@@ -241,7 +243,9 @@ private:
         case NoteTokenKind::Accent: Accent(t.line); break;
         case NoteTokenKind::BarLine: CheckBar(t.line); break;
         case NoteTokenKind::RepeatClose: throw NoteError(t.line, "\"]\" without its \"[\"");
-        case NoteTokenKind::RepeatBreak: throw NoteError(t.line, "\":\" outside a repeat");
+        case NoteTokenKind::RepeatBreak:
+            if (repeatDepth_ == 0) throw NoteError(t.line, "\":\" outside a repeat");
+            break;  // passes before the last one play on past it
         case NoteTokenKind::ChordClose: throw NoteError(t.line, "\"}\" without its \"{\"");
         default: break;
         }
@@ -343,6 +347,7 @@ private:
     int velocity_ = 90;
     int gate_ = 7;
     int transpose_ = 0;
+    int repeatDepth_ = 0;
     std::vector<Sounding> sounding_;
     std::vector<std::size_t> last_;
     std::vector<std::size_t> tieOpen_;
