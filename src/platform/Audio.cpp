@@ -1,0 +1,166 @@
+// Sound effects and music through SDL2_mixer, or silence.
+#include "Audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace Audio {
+namespace {
+
+constexpr const char* GeneralMidiSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr int EffectChannel = 0;
+
+struct TWave {
+    std::string path;
+    Mix_Chunk* chunk;  // null when the file could not be loaded: silence
+};
+
+bool deviceOpen = false;
+std::vector<TWave> waves;
+Mix_Music* music = nullptr;
+bool logging = false;
+std::vector<TEvent> events;
+
+void Warn(const std::string& what, const char* why)
+{
+    std::fprintf(stderr, "korvalen: %s (%s); playing on without it\n", what.c_str(), why);
+}
+
+void Record(TEventKind kind, std::string_view name)
+{
+    if (logging) events.push_back({kind, std::string(name)});
+}
+
+const TWave* FindWave(std::string_view path)
+{
+    for (const TWave& w : waves)
+        if (w.path == path) return &w;
+    return nullptr;
+}
+
+bool OpenDevice()
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        Warn("no audio device", SDL_GetError());
+        return false;
+    }
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+        Warn("no audio device", Mix_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(1);
+    return true;
+}
+
+void FreeMusic()
+{
+    if (!music) return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    music = nullptr;
+}
+
+}  // namespace
+
+void Open(TBackend backend)
+{
+    waves.reserve(32);
+    deviceOpen = backend == TBackend::Device && OpenDevice();
+}
+
+void Close()
+{
+    if (deviceOpen) {
+        FreeMusic();
+        Mix_HaltChannel(-1);
+        for (TWave& w : waves)
+            if (w.chunk) Mix_FreeChunk(w.chunk);
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    waves.clear();
+    deviceOpen = false;
+}
+
+void LoadWave(std::string_view path)
+{
+    if (FindWave(path)) return;
+    const std::string file(path);
+    Mix_Chunk* chunk = nullptr;
+    if (deviceOpen) {
+        chunk = Mix_LoadWAV(file.c_str());
+        if (!chunk) Warn("cannot load the sound \"" + file + "\"", Mix_GetError());
+    }
+    waves.push_back({file, chunk});
+}
+
+void PlayWave(std::string_view path)
+{
+    Record(TEventKind::Wave, path);
+    const TWave* w = FindWave(path);
+    if (deviceOpen && w && w->chunk) Mix_PlayChannel(EffectChannel, w->chunk, 0);
+}
+
+void StopWave()
+{
+    Record(TEventKind::WaveStop, {});
+    if (deviceOpen) Mix_HaltChannel(-1);
+}
+
+bool InitMusic()
+{
+    if (!deviceOpen) return false;
+    if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) {
+        Warn("no MIDI synthesizer", Mix_GetError());
+        return false;
+    }
+    if (!std::getenv("SDL_SOUNDFONTS")) Mix_SetSoundFonts(GeneralMidiSoundFont);
+    return true;
+}
+
+void FreeMusicPlayer()
+{
+    StopMusic();
+    if (deviceOpen) Mix_Quit();
+}
+
+bool PlayMusic(const std::string& path)
+{
+    Record(TEventKind::Music, path);
+    if (!deviceOpen) return true;
+    FreeMusic();
+    music = Mix_LoadMUS(path.c_str());
+    if (!music) {
+        Warn("cannot load the music \"" + path + "\"", Mix_GetError());
+        return false;
+    }
+    if (Mix_PlayMusic(music, -1) != 0) {
+        Warn("cannot play the music \"" + path + "\"", Mix_GetError());
+        FreeMusic();
+        return false;
+    }
+    return true;
+}
+
+void StopMusic()
+{
+    Record(TEventKind::MusicStop, {});
+    if (deviceOpen) FreeMusic();
+}
+
+void StartLog()
+{
+    logging = true;
+    events.clear();
+    events.reserve(4096);
+}
+
+std::span<const TEvent> Log() { return events; }
+
+}  // namespace Audio

@@ -1,0 +1,278 @@
+// Software bitmaps: raster operations, fills, ellipses and .bmp loading.
+#include "Bitmap.h"
+
+#include "Errors.h"
+#include "Fonts.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <utility>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+constexpr std::int32_t MaxBitmapSide = 8192;
+
+TPixel ToPixel(TColor color)
+{
+    return TPixel{std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)};
+}
+
+TColor ToColor(TPixel p) { return RGB(p.r, p.g, p.b); }
+
+void Combine(TPixel& dst, TPixel src, TRop rop)
+{
+    switch (rop) {
+    case TRop::SrcCopy: dst = src; break;
+    case TRop::SrcAnd:
+        dst = {std::uint8_t(dst.b & src.b), std::uint8_t(dst.g & src.g), std::uint8_t(dst.r & src.r)};
+        break;
+    case TRop::SrcPaint:
+        dst = {std::uint8_t(dst.b | src.b), std::uint8_t(dst.g | src.g), std::uint8_t(dst.r | src.r)};
+        break;
+    case TRop::SrcErase:
+        dst = {std::uint8_t(dst.b & ~src.b), std::uint8_t(dst.g & ~src.g), std::uint8_t(dst.r & ~src.r)};
+        break;
+    }
+}
+
+// Clips one axis of a copy: the span [pos, pos + len) of the destination,
+// reading from sourcePos, must lie inside both [0, dstSize) and [0, srcSize).
+// Shrinks the span as GDI does; returns false when nothing is left.
+bool ClipAxis(std::int32_t& pos, std::int32_t& sourcePos, std::int32_t& len,
+              std::int32_t dstSize, std::int32_t srcSize)
+{
+    if (len <= 0) return false;
+    const std::int64_t cutFront = std::max<std::int64_t>({0, -std::int64_t(pos), -std::int64_t(sourcePos)});
+    std::int64_t p = std::int64_t(pos) + cutFront;
+    std::int64_t s = std::int64_t(sourcePos) + cutFront;
+    std::int64_t n = std::int64_t(len) - cutFront;
+    n = std::min({n, std::int64_t(dstSize) - p, std::int64_t(srcSize) - s});
+    if (n <= 0) return false;
+    pos = std::int32_t(p);
+    sourcePos = std::int32_t(s);
+    len = std::int32_t(n);
+    return true;
+}
+
+// Whether pixel (px, py) of an ellipse's bounding box [l, r) × [t, b) lies
+// inside the ellipse, tested at the pixel's centre.
+bool InsideEllipse(const TRect& box, std::int32_t px, std::int32_t py)
+{
+    const std::int64_t w = std::int64_t(box.right) - box.left, h = std::int64_t(box.bottom) - box.top;
+    const std::int64_t dx = 2 * std::int64_t(px) + 1 - box.left - std::int64_t(box.right);
+    const std::int64_t dy = 2 * std::int64_t(py) + 1 - box.top - std::int64_t(box.bottom);
+    return dx * dx * h * h + dy * dy * w * w <= w * w * h * h;
+}
+
+bool InsideBox(const TRect& box, std::int32_t px, std::int32_t py)
+{
+    return px >= box.left && px < box.right && py >= box.top && py < box.bottom;
+}
+
+// An ellipse pixel is on the outline when one of its four neighbours is outside.
+bool OnOutline(const TRect& box, std::int32_t px, std::int32_t py)
+{
+    const auto outside = [&](std::int32_t x, std::int32_t y) {
+        return !InsideBox(box, x, y) || !InsideEllipse(box, x, y);
+    };
+    return outside(px - 1, py) || outside(px + 1, py) || outside(px, py - 1) || outside(px, py + 1);
+}
+
+std::vector<char> ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ELoadError(path, "the file cannot be opened");
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw ELoadError(path, "the file cannot be read");
+    return bytes;
+}
+
+std::int32_t ReadLe32(const std::vector<char>& b, std::size_t at)
+{
+    return std::int32_t(std::uint32_t(std::uint8_t(b.at(at))) | std::uint32_t(std::uint8_t(b.at(at + 1))) << 8 |
+                        std::uint32_t(std::uint8_t(b.at(at + 2))) << 16 |
+                        std::uint32_t(std::uint8_t(b.at(at + 3))) << 24);
+}
+
+// Our own checks before SDL sees the bytes: a bitmap file header, an info
+// header, and dimensions within limits.
+void CheckBmpHeader(const std::string& path, const std::vector<char>& bytes)
+{
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
+        throw ELoadError(path, "not a Windows bitmap file");
+    const std::int32_t infoSize = ReadLe32(bytes, 14);
+    if (infoSize < 40) throw ELoadError(path, "unsupported bitmap header");
+    const std::int32_t width = ReadLe32(bytes, 18);
+    const std::int32_t height = ReadLe32(bytes, 22);
+    const std::int32_t absHeight = height == INT32_MIN ? INT32_MAX : std::abs(height);
+    if (width <= 0 || width > MaxBitmapSide || absHeight == 0 || absHeight > MaxBitmapSide)
+        throw ELoadError(path, "bitmap dimensions out of range");
+}
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+}  // namespace
+
+void TCanvas::BitBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                     const TBitmap& src, std::int32_t sx, std::int32_t sy, TRop rop)
+{
+    if (!ClipAxis(x, sx, w, owner_.Width(), src.Width())) return;
+    if (!ClipAxis(y, sy, h, owner_.Height(), src.Height())) return;
+    for (std::int32_t row = 0; row < h; ++row) {
+        const auto from = src.Row(sy + row).subspan(sx, w);
+        const auto to = owner_.Row(y + row).subspan(x, w);
+        if (rop == TRop::SrcCopy && &src != &owner_) {
+            std::copy(from.begin(), from.end(), to.begin());
+            continue;
+        }
+        for (std::int32_t i = 0; i < w; ++i) Combine(to[i], from[i], rop);
+    }
+    owner_.Touch();
+}
+
+void TCanvas::StretchCopy(const TRect& dstRect, const TBitmap& src, const TRect& srcRect)
+{
+    const std::int64_t dw = std::int64_t(dstRect.right) - dstRect.left, dh = std::int64_t(dstRect.bottom) - dstRect.top;
+    const std::int64_t sw = std::int64_t(srcRect.right) - srcRect.left, sh = std::int64_t(srcRect.bottom) - srcRect.top;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    const std::int32_t y0 = std::max(dstRect.top, 0), y1 = std::min(dstRect.bottom, owner_.Height());
+    const std::int32_t x0 = std::max(dstRect.left, 0), x1 = std::min(dstRect.right, owner_.Width());
+    for (std::int32_t y = y0; y < y1; ++y) {
+        const std::int64_t syy = srcRect.top + (y - dstRect.top) * sh / dh;
+        if (syy < 0 || syy >= src.Height()) continue;
+        const auto from = src.Row(std::int32_t(syy));
+        const auto to = owner_.Row(y);
+        for (std::int32_t x = x0; x < x1; ++x) {
+            const std::int64_t sxx = srcRect.left + (x - dstRect.left) * sw / dw;
+            if (sxx >= 0 && sxx < src.Width()) to[x] = from[std::size_t(sxx)];
+        }
+    }
+    owner_.Touch();
+}
+
+void TCanvas::SetBrushColor(TColor color)
+{
+    brushColor_ = color;
+    brushClear_ = false;
+}
+
+void TCanvas::SetBrushClear() { brushClear_ = true; }
+
+void TCanvas::FillRect(const TRect& rect)
+{
+    if (brushClear_) return;
+    const std::int32_t x0 = std::max(rect.left, 0), x1 = std::min(rect.right, owner_.Width());
+    const std::int32_t y0 = std::max(rect.top, 0), y1 = std::min(rect.bottom, owner_.Height());
+    if (x0 >= x1 || y0 >= y1) return;
+    const TPixel p = ToPixel(brushColor_);
+    for (std::int32_t y = y0; y < y1; ++y) {
+        const auto row = owner_.Row(y).subspan(x0, x1 - x0);
+        std::fill(row.begin(), row.end(), p);
+    }
+    owner_.Touch();
+}
+
+void TCanvas::Ellipse(const TRect& box)
+{
+    const std::int32_t x0 = std::max(box.left, 0), x1 = std::min(box.right, owner_.Width());
+    const std::int32_t y0 = std::max(box.top, 0), y1 = std::min(box.bottom, owner_.Height());
+    const TPixel fill = ToPixel(brushColor_);
+    const TPixel pen = ToPixel(clBlack);
+    for (std::int32_t y = y0; y < y1; ++y) {
+        const auto row = owner_.Row(y);
+        for (std::int32_t x = x0; x < x1; ++x) {
+            if (!InsideEllipse(box, x, y)) continue;
+            if (OnOutline(box, x, y)) row[x] = pen;
+            else if (!brushClear_) row[x] = fill;
+        }
+    }
+    owner_.Touch();
+}
+
+void TCanvas::SetFontName(const std::string& utf8Name) { fontName_ = utf8Name; }
+void TCanvas::SetFontSize(std::int32_t points) { fontPoints_ = points; }
+void TCanvas::SetFontStyle(TFontStyle style) { fontStyle_ = style; }
+void TCanvas::SetFontColor(TColor color) { fontColor_ = color; }
+
+void TCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string& utf8Text)
+{
+    const Fonts::TFontSpec font{fontName_, fontPoints_, fontStyle_};
+    if (!brushClear_) {
+        const Fonts::TExtent extent = Fonts::TextExtent(utf8Text, font);
+        FillRect({x, y, x + extent.width, y + extent.height});
+    }
+    Fonts::DrawText(owner_, x, y, utf8Text, font, fontColor_);
+}
+
+TColor TCanvas::Pixel(std::int32_t x, std::int32_t y) const
+{
+    if (x < 0 || y < 0 || x >= owner_.Width() || y >= owner_.Height()) return clBlack;
+    return ToColor(std::as_const(owner_).Row(y)[x]);
+}
+
+void TBitmap::SetSize(std::int32_t width, std::int32_t height)
+{
+    if (width < 0 || height < 0 || width > MaxBitmapSide || height > MaxBitmapSide)
+        throw std::invalid_argument("bitmap size out of range");
+    width_ = width;
+    height_ = height;
+    pixels_.assign(std::size_t(width) * std::size_t(height), TPixel{});
+    if (width == 0 || height == 0) pixels_.shrink_to_fit();
+    Touch();
+}
+
+std::span<TPixel> TBitmap::Row(std::int32_t y)
+{
+    if (y < 0 || y >= height_) throw std::out_of_range("bitmap row out of range");
+    return std::span<TPixel>(pixels_).subspan(std::size_t(y) * std::size_t(width_), std::size_t(width_));
+}
+
+std::span<const TPixel> TBitmap::Row(std::int32_t y) const
+{
+    if (y < 0 || y >= height_) throw std::out_of_range("bitmap row out of range");
+    return std::span<const TPixel>(pixels_).subspan(std::size_t(y) * std::size_t(width_), std::size_t(width_));
+}
+
+void TBitmap::Assign(const TBitmap& other)
+{
+    if (&other == this) return;
+    width_ = other.width_;
+    height_ = other.height_;
+    pixels_ = other.pixels_;
+    Touch();
+}
+
+void TBitmap::LoadFromFile(const std::string& path)
+{
+    const std::vector<char> bytes = ReadWholeFile(path);
+    CheckBmpHeader(path, bytes);
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    if (!rw) throw ELoadError(path, SDL_GetError());
+    SurfacePtr loaded(SDL_LoadBMP_RW(rw, 1));
+    if (!loaded) throw ELoadError(path, SDL_GetError());
+    SurfacePtr bgr(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_BGR24, 0));
+    if (!bgr) throw ELoadError(path, SDL_GetError());
+    SetSize(bgr->w, bgr->h);
+    const auto* base = static_cast<const std::uint8_t*>(bgr->pixels);
+    for (std::int32_t y = 0; y < height_; ++y) {
+        const auto* src = reinterpret_cast<const TPixel*>(base + std::size_t(y) * std::size_t(bgr->pitch));
+        std::copy(src, src + width_, Row(y).begin());
+    }
+}
+
+void TBitmap::Mask(TPixel transparent)
+{
+    const TPixel white{255, 255, 255};
+    for (TPixel& p : pixels_) p = (p == transparent) ? white : TPixel{};
+    Touch();
+}
