@@ -1,0 +1,189 @@
+#include "MyMidi.h"
+
+#include "platform/Audio.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Reads a Standard MIDI File strictly, never past the bytes it was given.
+class TMidiReader {
+public:
+    explicit TMidiReader(const std::string& bytes) : bytes_(bytes) {}
+
+    bool Check(std::string& why)
+    {
+        std::uint32_t tracks = 0;
+        if (!ReadHeader(tracks, why)) return false;
+        for (std::uint32_t t = 0; t < tracks; ++t)
+            if (!ReadTrack(t, why)) return false;
+        if (!hasNotes_) return Fail(why, "it has no notes");
+        return true;
+    }
+
+private:
+    const std::string& bytes_;
+    std::size_t pos_ = 0;
+    bool hasNotes_ = false;
+
+    static bool Fail(std::string& why, const std::string& text)
+    {
+        why = text;
+        return false;
+    }
+
+    bool Has(std::size_t n, std::size_t end) const { return pos_ <= end && end - pos_ >= n; }
+    std::uint8_t Byte() { return std::uint8_t(bytes_.at(pos_++)); }
+
+    std::uint32_t BigEndian(int count)
+    {
+        std::uint32_t v = 0;
+        for (int i = 0; i < count; ++i) v = v << 8 | Byte();
+        return v;
+    }
+
+    bool Tag(const char* tag)
+    {
+        if (!Has(4, bytes_.size()) || bytes_.compare(pos_, 4, tag) != 0) return false;
+        pos_ += 4;
+        return true;
+    }
+
+    bool VarLen(std::size_t end, std::uint32_t& value)
+    {
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (!Has(1, end)) return false;
+            const std::uint8_t b = Byte();
+            value = value << 7 | (b & 0x7Fu);
+            if ((b & 0x80u) == 0) return true;
+        }
+        return false;
+    }
+
+    bool ReadHeader(std::uint32_t& tracks, std::string& why)
+    {
+        if (!Tag("MThd") || !Has(10, bytes_.size())) return Fail(why, "it is not a Standard MIDI File");
+        const std::uint32_t length = BigEndian(4);
+        const std::uint32_t format = BigEndian(2);
+        tracks = BigEndian(2);
+        const std::uint32_t division = BigEndian(2);
+        if (length != 6 || format > 1) return Fail(why, "unsupported MIDI header");
+        if (tracks == 0) return Fail(why, "it has no tracks");
+        if (division == 0 || (division & 0x8000u) != 0) return Fail(why, "unsupported time division");
+        return true;
+    }
+
+    bool ReadTrack(std::uint32_t index, std::string& why)
+    {
+        const std::string track = "track " + std::to_string(index + 1);
+        while (Has(8, bytes_.size()) && !Tag("MTrk")) {
+            pos_ += 4;
+            const std::uint32_t skip = BigEndian(4);
+            if (!Has(skip, bytes_.size())) return Fail(why, "a chunk runs past the end of the file");
+            pos_ += skip;
+        }
+        if (!Has(4, bytes_.size())) return Fail(why, track + " is missing");
+        const std::uint32_t length = BigEndian(4);
+        if (!Has(length, bytes_.size())) return Fail(why, track + " runs past the end of the file");
+        const std::size_t end = pos_ + length;
+        if (!ReadEvents(end)) return Fail(why, track + " is broken");
+        return true;
+    }
+
+    // Events up to and including End of Track, which must close the chunk.
+    bool ReadEvents(std::size_t end)
+    {
+        std::uint8_t running = 0;
+        for (;;) {
+            std::uint32_t delta = 0;
+            if (!VarLen(end, delta) || !Has(1, end)) return false;
+            std::uint8_t status = Byte();
+            if (status < 0x80) {
+                if (running == 0) return false;
+                --pos_;
+                status = running;
+            }
+            if (status == 0xFF) {
+                running = 0;
+                if (!Has(1, end)) return false;
+                const std::uint8_t type = Byte();
+                std::uint32_t length = 0;
+                if (!VarLen(end, length) || !Has(length, end)) return false;
+                pos_ += length;
+                if (type == 0x2F) return pos_ == end;
+            } else if (status == 0xF0 || status == 0xF7) {
+                running = 0;
+                std::uint32_t length = 0;
+                if (!VarLen(end, length) || !Has(length, end)) return false;
+                pos_ += length;
+            } else if (status >= 0xF1) {
+                return false;
+            } else if (!ReadChannelMessage(status, end)) {
+                return false;
+            } else {
+                running = status;
+            }
+        }
+    }
+
+    bool ReadChannelMessage(std::uint8_t status, std::size_t end)
+    {
+        const std::uint8_t type = status & 0xF0u;
+        const int dataBytes = (type == 0xC0 || type == 0xD0) ? 1 : 2;
+        if (!Has(std::size_t(dataBytes), end)) return false;
+        std::uint8_t data[2] = {0, 0};
+        for (int i = 0; i < dataBytes; ++i) {
+            data[i] = Byte();
+            if (data[i] >= 0x80) return false;
+        }
+        if (type == 0x90 && data[1] > 0) hasNotes_ = true;
+        return true;
+    }
+};
+
+bool ReadFile(const std::string& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+}  // namespace
+
+bool CheckMidiBytes(const std::string& bytes, std::string& why) { return TMidiReader(bytes).Check(why); }
+
+bool CheckMidiFile(const std::string& path, std::string& why)
+{
+    std::string bytes;
+    if (!ReadFile(path, bytes)) {
+        why = "the file cannot be read";
+        return false;
+    }
+    return CheckMidiBytes(bytes, why);
+}
+
+void InitMidi() { Audio::InitMusic(); }
+
+void StopMidi() { Audio::StopMusic(); }
+
+void PlayMidi(const std::string& path)
+{
+    StopMidi();
+    std::string why;
+    if (!CheckMidiFile(path, why)) {
+        std::fprintf(stderr, "korvalen: not playing the music \"%s\": %s\n", path.c_str(), why.c_str());
+        return;
+    }
+    Audio::PlayMusic(path);
+}
+
+void FreeMidi()
+{
+    StopMidi();
+    Audio::FreeMusicPlayer();
+}

@@ -1,0 +1,20 @@
+// Background music: one Standard MIDI File at a time, repeating until stopped.
+#pragma once
+
+#include <string>
+
+// Prepares the music output (start-up).
+void InitMidi();
+void StopMidi();
+// Stops the piece playing, then starts this one. A file that fails the check
+// below, or cannot be played, leaves the game silent.
+void PlayMidi(const std::string& path);
+// Stops the music and releases the synthesizer (shut-down).
+void FreeMidi();
+
+// Whether a Standard MIDI File is safe to loop: well-formed header and
+// tracks, every track closed by End of Track, and at least one note. A file
+// without notes or with a broken track can hang the synthesizer. On failure
+// why says what is wrong.
+bool CheckMidiBytes(const std::string& bytes, std::string& why);
+bool CheckMidiFile(const std::string& path, std::string& why);

@@ -1,0 +1,100 @@
+#include "MyTime.h"
+
+#include "UnitForm.h"
+#include "UnitGetKey.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+
+std::vector<TTickSlot> TickSlots;
+bool FpsVisible = false;
+
+namespace {
+
+constexpr std::uint8_t FpsKey = 80;  // P
+
+TForm* loopForm = nullptr;
+bool started = false;
+
+std::int32_t frameCount = 0;
+std::uint32_t reportTime = 0;
+bool halfSecondShown = true;
+
+// Differences are taken on the unsigned clock, so a wrap of the 32-bit
+// millisecond count never looks like a huge or negative wait.
+std::uint32_t Since(std::uint32_t now, std::uint32_t then) { return now - then; }
+
+void RunSlot(std::size_t index, std::uint32_t now)
+{
+    const TTickSlot& slot = TickSlots.at(index);
+    if (!slot.Callback || slot.Interval <= 0) return;
+    if (Since(now, slot.LastTime) <= std::uint32_t(slot.Interval)) return;
+    slot.Callback();
+    // By index: the callback may have re-registered (or grown) the table.
+    TickSlots.at(index).LastTime = now;
+}
+
+}  // namespace
+
+void RegisterTick(std::int32_t slot, std::int32_t interval, TTickCallback callback)
+{
+    if (slot < 0) return;
+    if (std::size_t(slot) >= TickSlots.size()) TickSlots.resize(std::size_t(slot) + 1);
+    TickSlots.at(slot) = TTickSlot{interval, Platform::ClockMs(), callback};
+}
+
+void ClearTicks()
+{
+    for (TTickSlot& slot : TickSlots) {
+        slot.Callback = nullptr;
+        slot.Interval = 0;
+    }
+}
+
+void StartFrameLoop(TForm& form)
+{
+    ClearTicks();
+    loopForm = &form;
+    if (started) return;
+    started = true;
+    Application::PostMessage(WM_FRAMELOOP);
+}
+
+void RunDueTicks(std::uint32_t now)
+{
+    for (std::size_t i = 0; i < TickSlots.size(); ++i) RunSlot(i, now);
+}
+
+void RunFrameLoop()
+{
+    for (;;) {
+        Application::ProcessMessages();
+        Platform::SleepMs(1);
+        RunDueTicks(Platform::ClockMs());
+        if (Application::Terminated()) return;
+    }
+}
+
+std::int32_t CountFrame()
+{
+    ++frameCount;
+    const std::uint32_t elapsed = Since(Platform::ClockMs(), reportTime);
+    if (elapsed < 500) return -1;
+    if (elapsed < 1000) {
+        if (halfSecondShown) return -1;
+        halfSecondShown = true;
+        return -2;
+    }
+    const std::int32_t figure = frameCount;
+    halfSecondShown = false;
+    reportTime = Platform::ClockMs();
+    frameCount = 0;
+    return figure;
+}
+
+void ToggleFps()
+{
+    if (!GetKeyFlag(FpsKey)) return;
+    ResetKeyFlag(FpsKey);
+    FpsVisible = !FpsVisible;
+    if (!FpsVisible && loopForm) loopForm->SetCaption(WindowTitle);
+}

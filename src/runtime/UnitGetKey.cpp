@@ -1,0 +1,43 @@
+#include "UnitGetKey.h"
+
+std::array<bool, 256> KeyFlags{};
+std::array<bool, 256> KeyHeld{};
+
+namespace {
+constexpr std::uint8_t SpaceKey = 32;
+constexpr std::uint8_t EnterKey = 13;
+}  // namespace
+
+void SetKeyFlag(std::uint8_t vk) { KeyFlags.at(vk) = true; }
+void ResetKeyFlag(std::uint8_t vk) { KeyFlags.at(vk) = false; }
+bool GetKeyFlag(std::uint8_t vk) { return KeyFlags.at(vk); }
+
+void ClearKeys()
+{
+    KeyFlags.fill(false);
+    KeyHeld.fill(false);
+}
+
+bool ConfirmPushed()
+{
+    if (!GetKeyFlag(SpaceKey) && !GetKeyFlag(EnterKey)) return false;
+    ResetKeyFlag(SpaceKey);
+    ResetKeyFlag(EnterKey);
+    return true;
+}
+
+void KeyTableKeyDown(std::uint8_t vk)
+{
+    // A key already down is the keyboard's auto-repeat: one press, one rise.
+    if (KeyHeld.at(vk)) return;
+    SetKeyFlag(vk);
+    KeyHeld.at(vk) = true;
+}
+
+void KeyTableKeyUp(std::uint8_t vk)
+{
+    // The release of a press this window never saw changes nothing.
+    if (!KeyHeld.at(vk)) return;
+    ResetKeyFlag(vk);
+    KeyHeld.at(vk) = false;
+}
