@@ -1,0 +1,123 @@
+#include "platform/Application.h"
+#include "platform/Audio.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "runtime/MyTime.h"
+#include "runtime/UnitForm.h"
+#include "runtime/UnitGetKey.h"
+#include "runtime/UnitMain.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class MainForm : public ::testing::Test {
+protected:
+    Platform::TFakeClock clock{500000};
+    TFormMain form;
+
+    void SetUp() override
+    {
+        Platform::UseClock(&clock);
+        Application::Initialize(Application::TBackend::Headless);
+        Audio::Open(Audio::TBackend::Silent);
+        FormMain = &form;
+        Application::CreateForm(form);
+    }
+    // Runs the posted frame loop for n passes of its message pump, then closes the window.
+    void RunPasses(std::int32_t n, std::function<void(std::int32_t)> script = nullptr)
+    {
+        std::int32_t pass = 0;
+        Headless::SetEventSource([&] {
+            ++pass;
+            if (script) script(pass);
+            if (pass == n) Headless::Close();
+        });
+        Application::ProcessMessages();
+        Headless::SetEventSource(nullptr);
+    }
+
+    void TearDown() override
+    {
+        FormMain = nullptr;
+        Audio::Close();
+        Application::Finalize();
+        Platform::UseClock(nullptr);
+    }
+};
+
+TEST_F(MainForm, CreationGivesABlack416WindowAndPostsTheFrameLoop)
+{
+    EXPECT_EQ(form.Caption(), "Korvalen");
+    ASSERT_EQ(form.Client().Width(), 416);
+    ASSERT_EQ(form.Client().Height(), 416);
+    for (std::int32_t y = 0; y < 416; y += 37)
+        for (std::int32_t x = 0; x < 416; x += 41) EXPECT_EQ(form.Canvas().Pixel(x, y), clBlack);
+    ASSERT_GE(TickSlots.size(), 0u);
+}
+
+TEST_F(MainForm, FrameLoopRunsUntilTheWindowClosesThenTheFormIsDestroyed)
+{
+    std::int32_t passes = 0;
+    Headless::SetEventSource([&] {
+        if (++passes == 120) Headless::Close();
+    });
+    Audio::StartLog();
+    Application::Run();
+    EXPECT_EQ(passes, 120) << "the frame loop pumped the messages";
+    EXPECT_TRUE(Application::Terminated());
+    ASSERT_FALSE(Audio::Log().empty());
+    EXPECT_EQ(Audio::Log().back().kind, Audio::TEventKind::MusicStop) << "shut-down stops the music";
+}
+
+TEST_F(MainForm, AltAndF10AreSwallowedOtherKeysReachTheKeyTable)
+{
+    for (std::uint8_t key : {std::uint8_t(18), std::uint8_t(121), std::uint8_t(90)}) Headless::KeyDown(key);
+    RunPasses(2);
+    EXPECT_FALSE(GetKeyFlag(18));
+    EXPECT_FALSE(GetKeyFlag(121));
+    EXPECT_TRUE(GetKeyFlag(90));
+}
+
+TEST_F(MainForm, LosingActivationPausesAndReleasesKeys)
+{
+    RunPasses(3, [](std::int32_t pass) {
+        if (pass == 1) Headless::KeyDown(37);
+        if (pass == 2) Headless::Deactivate();
+    });
+    EXPECT_TRUE(Pause);
+    EXPECT_FALSE(GetKeyFlag(37));
+    EXPECT_FALSE(KeyHeld[37]);
+}
+
+TEST_F(MainForm, FrameRateCaptionFollowsTheCounter)
+{
+    FpsVisible = true;
+    form.showFPS();
+    EXPECT_EQ(form.Caption(), "1fps");
+    clock.Advance(600);
+    form.showFPS();
+    EXPECT_EQ(form.Caption(), "");
+    clock.Advance(500);
+    form.showFPS();
+    EXPECT_EQ(form.Caption(), "2fps") << "frames drawn since the last figure";
+    for (int i = 0; i < 3; ++i) form.showFPS();
+    EXPECT_EQ(form.Caption(), "2fps") << "the figure stays until blanked";
+}
+
+TEST(EntryPoint, AnEscapingErrorIsShownAndGivesStatusOne)
+{
+    Application::Initialize(Application::TBackend::Headless);
+    testing::internal::CaptureStderr();
+    const int status = Application::RunGuarded([]() -> int { throw ELoadError("dat/sideback.bmp", "missing"); });
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("dat/sideback.bmp"), std::string::npos) << err;
+    EXPECT_NE(Headless::LastMessageBoxText().find("dat/sideback.bmp"), std::string::npos);
+    EXPECT_EQ(Application::RunGuarded([] { return 0; }), 0);
+    Application::Finalize();
+}
+
+}  // namespace

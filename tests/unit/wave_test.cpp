@@ -1,0 +1,99 @@
+#include "platform/Audio.h"
+#include "runtime/MyWave.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class WaveHoldOff : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Audio::Open(Audio::TBackend::Silent);
+        LoadWaves();
+        Audio::StartLog();
+    }
+    void TearDown() override { Audio::Close(); }
+
+    static std::vector<std::string> Played()
+    {
+        std::vector<std::string> names;
+        for (const Audio::TEvent& e : Audio::Log())
+            if (e.kind == Audio::TEventKind::Wave) names.push_back(e.name);
+        return names;
+    }
+};
+
+TEST_F(WaveHoldOff, HoldOfOneDropsTheRestOfTheTickOnly)
+{
+    PlayWaveHold(Sound::Collapse, 1);
+    PlayWave(Sound::Pan);
+    EXPECT_EQ(Played(), std::vector<std::string>{std::string(Sound::Collapse)});
+    TickWaveHold();
+    PlayWave(Sound::Pan);
+    EXPECT_EQ(Played().back(), Sound::Pan);
+    EXPECT_EQ(CurrentSound, Sound::Pan);
+}
+
+TEST_F(WaveHoldOff, BombHoldsFortyEightTicks)
+{
+    ForcePlayWaveHold(Sound::Bomb, 48);
+    for (int tick = 1; tick < 48; ++tick) {
+        TickWaveHold();
+        PlayWave(Sound::HitBit);
+    }
+    EXPECT_EQ(Played().size(), 1u);
+    TickWaveHold();
+    PlayWave(Sound::HitBit);
+    EXPECT_EQ(Played().size(), 2u);
+}
+
+TEST_F(WaveHoldOff, ForcedPlaysIgnoreAndReplaceTheHold)
+{
+    ForcePlayWaveHold(Sound::Bomb, 48);
+    ForcePlayWave(Sound::Bullet);
+    EXPECT_EQ(WaveHold, 0) << "ForcePlayWave leaves no hold-off";
+    EXPECT_EQ(Played().back(), Sound::Bullet);
+    PlayWaveHold(Sound::Fire, 16);
+    ForcePlayWaveHold(Sound::Open, 30);
+    EXPECT_EQ(WaveHold, 30);
+    EXPECT_EQ(Played().back(), Sound::Open);
+}
+
+TEST_F(WaveHoldOff, HoldPlayDuringAHoldIsDroppedAndKeepsTheOldCount)
+{
+    PlayWaveHold(Sound::Collapse, 2);
+    PlayWaveHold(Sound::Collapse, 2);
+    EXPECT_EQ(Played().size(), 1u);
+    EXPECT_EQ(WaveHold, 2);
+}
+
+TEST_F(WaveHoldOff, CollapseEveryFrameIsHeardEverySecondTick)
+{
+    int heard = 0;
+    for (int tick = 0; tick < 10; ++tick) {
+        TickWaveHold();
+        const std::size_t before = Played().size();
+        PlayWaveHold(Sound::Collapse, 2);
+        heard += Played().size() > before;
+    }
+    EXPECT_EQ(heard, 5);
+}
+
+TEST_F(WaveHoldOff, StopDuringAHoldDoesNothingAndResetFreesTheTitleCall)
+{
+    ForcePlayWaveHold(Sound::Break, 30);
+    StopWave();
+    EXPECT_EQ(CurrentSound, Sound::Break);
+    ResetWaveHold();
+    PlayWave(Sound::TitleCall);
+    EXPECT_EQ(Played().back(), Sound::TitleCall);
+    StopWave();
+    EXPECT_TRUE(CurrentSound.empty());
+    EXPECT_EQ(Audio::Log().back().kind, Audio::TEventKind::WaveStop);
+}
+
+}  // namespace
