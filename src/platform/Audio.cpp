@@ -88,9 +88,9 @@ void Close()
     deviceOpen = false;
 }
 
-void LoadWave(std::string_view path)
+bool LoadWave(std::string_view path)
 {
-    if (FindWave(path)) return;
+    if (const TWave* loaded = FindWave(path)) return loaded->chunk != nullptr;
     const std::string file(path);
     Mix_Chunk* chunk = nullptr;
     if (deviceOpen) {
@@ -98,6 +98,7 @@ void LoadWave(std::string_view path)
         if (!chunk) Warn("cannot load the sound \"" + file + "\"", Mix_GetError());
     }
     waves.push_back({file, chunk});
+    return chunk != nullptr;
 }
 
 void PlayWave(std::string_view path)

@@ -20,8 +20,9 @@ void Open(TBackend backend);
 // Releases everything, the device last.
 void Close();
 
-// Loads an effect once, so that playing it later reads nothing.
-void LoadWave(std::string_view path);
+// Loads an effect once, so that playing it later reads nothing; false (and
+// silence when it is played) when it cannot be loaded or there is no device.
+bool LoadWave(std::string_view path);
 // Starts a loaded effect, cutting the one playing; unknown paths are silence.
 void PlayWave(std::string_view path);
 // Stops any effect.
