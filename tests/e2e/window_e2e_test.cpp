@@ -1,0 +1,186 @@
+// End to end: the real program in a real X server (Xvfb). It opens its
+// centred, black 416 × 416 window titled "Korvalen" and ends with status 0
+// when the window is closed.
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros (None, Bool, Status) would clash with it.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr int ScreenWidth = 1024, ScreenHeight = 768;
+
+// Polls until the condition holds or the time is up.
+bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& condition)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return condition();
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& dir)
+{
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+// The exit status, or -1 if the process is still running after the limit.
+int WaitExit(pid_t pid, std::chrono::milliseconds limit)
+{
+    int status = -1, result = -1;
+    WaitFor(limit, [&] {
+        if (waitpid(pid, &status, WNOHANG) != pid) return false;
+        result = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+    });
+    return result;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) == pid) return;
+    kill(pid, SIGTERM);
+    if (WaitExit(pid, 3000ms) < 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+int FreeDisplayNumber()
+{
+    for (int n = 90; n < 190; ++n)
+        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
+            !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
+            return n;
+    return -1;
+}
+
+std::string WindowName(Display* d, Window w)
+{
+    char* name = nullptr;
+    std::string out;
+    if (XFetchName(d, w, &name) && name) out = name;
+    if (name) XFree(name);
+    return out;
+}
+
+Window FindWindow(Display* d, Window parent, const std::string& name)
+{
+    Window root, up, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, parent, &root, &up, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i)
+        found = WindowName(d, children[i]) == name ? children[i] : FindWindow(d, children[i], name);
+    if (children) XFree(children);
+    return found;
+}
+
+class GameWindow : public ::testing::Test {
+protected:
+    pid_t xvfb = -1, game = -1;
+    Display* display = nullptr;
+    std::string displayName;
+    fs::path playDir;
+
+    void SetUp() override
+    {
+        const int n = FreeDisplayNumber();
+        ASSERT_GE(n, 0) << "no free X display number";
+        displayName = ":" + std::to_string(n);
+        xvfb = Spawn({"Xvfb", displayName, "-screen", "0",
+                      std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight) + "x24", "-nolisten", "tcp"},
+                     {}, {});
+        ASSERT_TRUE(WaitFor(10s, [&] { return (display = XOpenDisplay(displayName.c_str())) != nullptr; }))
+            << "Xvfb did not start";
+        playDir = fs::temp_directory_path() / ("korvalen-e2e-" + std::to_string(getpid()));
+        fs::create_directories(playDir);
+        fs::create_symlink(fs::path(KORVALEN_BUILD_DIR) / "dat", playDir / "dat");
+    }
+
+    void TearDown() override
+    {
+        Stop(game);
+        if (display) XCloseDisplay(display);
+        Stop(xvfb);
+        fs::remove_all(playDir);
+    }
+
+    void StartGame()
+    {
+        game = Spawn({KORVALEN_PROGRAM}, {"DISPLAY=" + displayName, "SDL_AUDIODRIVER=dummy"}, playDir);
+    }
+
+    void Close(Window w)
+    {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, w, False, NoEventMask, &e);
+        XFlush(display);
+    }
+};
+
+TEST_F(GameWindow, OpensCentredAndBlackAndClosesCleanly)
+{
+    StartGame();
+    Window w = 0;
+    ASSERT_TRUE(WaitFor(15s, [&] { return (w = FindWindow(display, DefaultRootWindow(display), "Korvalen")) != 0; }))
+        << "no window titled Korvalen";
+
+    XWindowAttributes a{};
+    ASSERT_TRUE(WaitFor(5s, [&] { return XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable; }));
+    EXPECT_EQ(a.width, 416);
+    EXPECT_EQ(a.height, 416);
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display, w, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, (ScreenWidth - 416) / 2);
+    EXPECT_EQ(y, (ScreenHeight - 416) / 2);
+
+    std::this_thread::sleep_for(300ms);
+    XImage* image = XGetImage(display, w, 0, 0, 416, 416, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    long lit = 0;
+    for (int py = 0; py < 416; ++py)
+        for (int px = 0; px < 416; ++px) lit += XGetPixel(image, px, py) != 0;
+    XDestroyImage(image);
+    EXPECT_EQ(lit, 0) << "the window is black";
+
+    Close(w);
+    EXPECT_EQ(WaitExit(game, 10000ms), 0);
+    game = -1;
+}
+
+}  // namespace
