@@ -87,17 +87,17 @@ TEST(WriteSprites, SameSourcesGiveSameBytesAndSizesTheGameExpects)
     const Paths second{RepoAssets(), FreshDir("sprites_run2")};
     WriteSprites(first);
     WriteSprites(second);
-    for (const SheetSpec& spec : GameSheets()) {
-        const std::string file = std::string(spec.name) + ".bmp";
+    for (const SheetSpec& wanted : GameSheets()) {
+        const std::string file = std::string(wanted.name) + ".bmp";
         const std::vector<std::uint8_t> bytes = Bytes(first.out / file);
         ASSERT_GT(bytes.size(), 54u) << file;
         EXPECT_EQ(bytes, Bytes(second.out / file)) << file;
         const std::int32_t width = LittleEndian32(bytes, 18), height = LittleEndian32(bytes, 22);
-        if (spec.width > 0) {
-            EXPECT_EQ(width, spec.width) << file;
-            EXPECT_EQ(height, spec.height) << file;
-        } else if (spec.frames > 0) {
-            EXPECT_EQ(width % spec.frames, 0) << file;
+        if (wanted.width > 0) {
+            EXPECT_EQ(width, wanted.width) << file;
+            EXPECT_EQ(height, wanted.height) << file;
+        } else if (wanted.frames > 0) {
+            EXPECT_EQ(width % wanted.frames, 0) << file;
         } else {
             EXPECT_EQ(width % height, 0) << file << ": square frames";
             EXPECT_LE(width / height, 16) << file;

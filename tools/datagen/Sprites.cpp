@@ -21,25 +21,25 @@ std::filesystem::path SpriteSources(const Paths& paths) { return paths.assets / 
     throw std::runtime_error(recipe.file.string() + ": " + what);
 }
 
-void CheckShape(const SpriteRecipe& recipe, const SheetSpec& spec)
+void CheckShape(const SpriteRecipe& recipe, const SheetSpec& wanted)
 {
-    if (spec.frames > 0 && recipe.frames != spec.frames)
-        Reject(recipe, "the game loads " + std::to_string(spec.frames) + " frames, the recipe draws " +
+    if (wanted.frames > 0 && recipe.frames != wanted.frames)
+        Reject(recipe, "the game loads " + std::to_string(wanted.frames) + " frames, the recipe draws " +
                            std::to_string(recipe.frames));
-    if (spec.frames == 0 && recipe.width != recipe.height)
+    if (wanted.frames == 0 && recipe.width != recipe.height)
         Reject(recipe, "the game cuts this sheet into square frames; make the frame size square");
-    if (spec.frames == 0 && recipe.frames > MaxSquareFrames)
+    if (wanted.frames == 0 && recipe.frames > MaxSquareFrames)
         Reject(recipe, "at most " + std::to_string(MaxSquareFrames) + " frames");
-    if (spec.width > 0 && (recipe.width * recipe.frames != spec.width || recipe.height != spec.height))
-        Reject(recipe, "the picture must be " + std::to_string(spec.width) + " x " + std::to_string(spec.height));
+    if (wanted.width > 0 && (recipe.width * recipe.frames != wanted.width || recipe.height != wanted.height))
+        Reject(recipe, "the picture must be " + std::to_string(wanted.width) + " x " + std::to_string(wanted.height));
 }
 
-void CheckFrame(const SpriteRecipe& recipe, const SheetSpec& spec, const PixelImage& frame, int index)
+void CheckFrame(const SpriteRecipe& recipe, const SheetSpec& wanted, const PixelImage& frame, int index)
 {
     const std::string where = "frame " + std::to_string(index) + ": ";
     if (frame.At(0, 0) != recipe.key)
         Reject(recipe, where + "the top-left pixel must be the see-through colour");
-    if (spec.role == SheetRole::Solid && frame.At(frame.Width() / 2, frame.Height() / 2) == recipe.key)
+    if (wanted.role == SheetRole::Solid && frame.At(frame.Width() / 2, frame.Height() / 2) == recipe.key)
         Reject(recipe, where + "the centre pixel must be solid (hits are tested there)");
 }
 
@@ -103,15 +103,15 @@ void FillEnclosedHoles(PixelImage& frame, Rgb key)
     }
 }
 
-PixelImage MakeSheet(const std::filesystem::path& spriteSources, const SheetSpec& spec)
+PixelImage MakeSheet(const std::filesystem::path& spriteSources, const SheetSpec& wanted)
 {
-    const SpriteRecipe recipe = ReadRecipe(spriteSources / (std::string(spec.name) + ".txt"));
-    CheckShape(recipe, spec);
+    const SpriteRecipe recipe = ReadRecipe(spriteSources / (std::string(wanted.name) + ".txt"));
+    CheckShape(recipe, wanted);
     PixelImage sheet(recipe.width * recipe.frames, recipe.height);
     for (int f = 0; f < recipe.frames; ++f) {
         PixelImage frame = DrawFrame(recipe, f);
-        if (spec.role == SheetRole::Solid || spec.role == SheetRole::Icon) FillEnclosedHoles(frame, recipe.key);
-        if (spec.role != SheetRole::Picture) CheckFrame(recipe, spec, frame, f);
+        if (wanted.role == SheetRole::Solid || wanted.role == SheetRole::Icon) FillEnclosedHoles(frame, recipe.key);
+        if (wanted.role != SheetRole::Picture) CheckFrame(recipe, wanted, frame, f);
         sheet.Paste(frame, f * recipe.width, 0);
     }
     return sheet;
@@ -119,8 +119,8 @@ PixelImage MakeSheet(const std::filesystem::path& spriteSources, const SheetSpec
 
 void WriteSprites(const Paths& paths)
 {
-    for (const SheetSpec& spec : GameSheets())
-        WriteBmp(paths.out / (std::string(spec.name) + ".bmp"), MakeSheet(SpriteSources(paths), spec));
+    for (const SheetSpec& wanted : GameSheets())
+        WriteBmp(paths.out / (std::string(wanted.name) + ".bmp"), MakeSheet(SpriteSources(paths), wanted));
 }
 
 }  // namespace DataGen

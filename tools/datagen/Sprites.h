@@ -29,7 +29,7 @@ const std::vector<SheetSpec>& GameSheets();
 
 // Reads the recipe, draws the sheet, and holds it to what the game expects of
 // it; throws std::runtime_error naming the recipe file when it falls short.
-PixelImage MakeSheet(const std::filesystem::path& spriteSources, const SheetSpec& spec);
+PixelImage MakeSheet(const std::filesystem::path& spriteSources, const SheetSpec& wanted);
 
 // Pockets of the key colour that the border cannot reach are filled with a
 // neighbouring colour: hits read the mask, and a pocket would let bullets through.

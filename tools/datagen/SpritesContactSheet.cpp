@@ -19,9 +19,9 @@ struct Placed {
     int y;
 };
 
-int FrameCount(const SheetSpec& spec, const PixelImage& sheet)
+int FrameCount(const SheetSpec& wanted, const PixelImage& sheet)
 {
-    return spec.frames > 0 ? spec.frames : sheet.Width() / sheet.Height();
+    return wanted.frames > 0 ? wanted.frames : sheet.Width() / sheet.Height();
 }
 
 PixelImage FrameOnBlack(const PixelImage& sheet, int index, int width, bool keyed)
@@ -42,14 +42,14 @@ std::vector<Placed> LayOut(const std::filesystem::path& sources)
 {
     std::vector<Placed> placed;
     int y = Gap;
-    for (const SheetSpec& spec : GameSheets()) {
-        const PixelImage sheet = MakeSheet(sources, spec);
-        const int frames = FrameCount(spec, sheet);
+    for (const SheetSpec& wanted : GameSheets()) {
+        const PixelImage sheet = MakeSheet(sources, wanted);
+        const int frames = FrameCount(wanted, sheet);
         const int width = sheet.Width() / frames;
         int x = Gap;
         for (int f = 0; f < frames; ++f) {
             if (x + width + Gap > SheetWidth && x > Gap) { x = Gap; y += sheet.Height() + Gap; }
-            placed.push_back({FrameOnBlack(sheet, f, width, spec.role != SheetRole::Picture), x, y});
+            placed.push_back({FrameOnBlack(sheet, f, width, wanted.role != SheetRole::Picture), x, y});
             x += width + Gap;
         }
         y += sheet.Height() + 3 * Gap;
