@@ -81,6 +81,32 @@ TEST(RasterOps, ClippedToBothBitmapsLikeGdi)
     }
 }
 
+TEST(RasterOps, CopyWithinOneBitmapMovesTheOriginalPixels)
+{
+    // A copy that overlaps itself reads every pixel before it is overwritten.
+    for (auto [dx, dy] : {std::pair{1, 1}, std::pair{-1, -1}, std::pair{2, 0}, std::pair{0, -2}}) {
+        TBitmap b;
+        Fill(b, 6, 6, Px(0, 0, 0));
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x) b.Row(y)[x] = Px(std::uint8_t(x), std::uint8_t(y), 0);
+        b.Canvas().BitBlt(2 + dx, 2 + dy, 2, 2, b, 2, 2, SRCCOPY);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x)
+                EXPECT_EQ(b.Row(2 + dy + y)[2 + dx + x], Px(std::uint8_t(2 + x), std::uint8_t(2 + y), 0))
+                    << dx << "," << dy;
+    }
+}
+
+TEST(RasterOps, RowsOfOddLengthCombineEveryByte)
+{
+    // 5 pixels are 15 bytes: whole words and a tail.
+    TBitmap d, s;
+    Fill(d, 5, 1, Px(0xFF, 0xFF, 0xFF));
+    Fill(s, 5, 1, Px(0x0F, 0xF0, 0x3C));
+    d.Canvas().BitBlt(0, 0, 5, 1, s, 0, 0, SRCAND);
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(d.Row(0)[x], Px(0x0F, 0xF0, 0x3C)) << x;
+}
+
 TEST(RasterOps, BltWholeChangesOnlyTheSourceSizedCorner)
 {
     TBitmap d, s;
