@@ -211,12 +211,16 @@ void TCanvas::Ellipse(const TRect& box)
     owner_.Touch();
 }
 
-void TCanvas::SetFontName(const std::string& utf8Name) { fontName_ = utf8Name; }
+void TCanvas::SetFontName(std::string_view utf8Name)
+{
+    // Scenes set the face every frame: reuse the stored text's room.
+    if (fontName_ != utf8Name) fontName_.assign(utf8Name);
+}
 void TCanvas::SetFontSize(std::int32_t points) { fontPoints_ = points; }
 void TCanvas::SetFontStyle(TFontStyle style) { fontStyle_ = style; }
 void TCanvas::SetFontColor(TColor color) { fontColor_ = color; }
 
-void TCanvas::TextOut(std::int32_t x, std::int32_t y, const std::string& utf8Text)
+void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view utf8Text)
 {
     const Fonts::TFontSpec font{fontName_, fontPoints_, fontStyle_};
     if (!brushClear_) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One 24-bit pixel, in memory order blue, green, red.
@@ -67,13 +68,13 @@ public:
     // Ellipse in the bounding box, filled with the brush and outlined with the 1-pixel black pen.
     void Ellipse(const TRect& box);
 
-    void SetFontName(const std::string& utf8Name);
+    void SetFontName(std::string_view utf8Name);
     void SetFontSize(std::int32_t points);
     void SetFontStyle(TFontStyle style);
     void SetFontColor(TColor color);
     // Writes UTF-8 text with its top-left at (x, y) in the current font;
     // with a solid brush the text's box is filled first.
-    void TextOut(std::int32_t x, std::int32_t y, const std::string& utf8Text);
+    void TextOut(std::int32_t x, std::int32_t y, std::string_view utf8Text);
 
     // The colour of one pixel (clBlack outside the bitmap).
     TColor Pixel(std::int32_t x, std::int32_t y) const;
