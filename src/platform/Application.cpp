@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <stdexcept>
 
@@ -224,6 +225,17 @@ std::int32_t ShowSdlMessageBox(const std::string& text, const std::string& capti
     return pressed;
 }
 
+// Without a display SDL falls back to drivers that draw nowhere; a game
+// running unseen would look like a hang, so that is an error unless asked for.
+void RefuseInvisibleDriver()
+{
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if ((driver != "offscreen" && driver != "dummy") || (requested && *requested)) return;
+    SDL_Quit();
+    throw std::runtime_error("cannot open a window: no display found (is DISPLAY or WAYLAND_DISPLAY set?)");
+}
+
 }  // namespace
 
 TForm::TForm() = default;
@@ -264,6 +276,7 @@ void Initialize(TBackend backend)
     if (backend == TBackend::Window) {
         if (SDL_Init(SDL_INIT_VIDEO) != 0)
             throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
+        RefuseInvisibleDriver();
         SDL_StopTextInput();
     }
     state.initialized = true;

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -105,6 +107,20 @@ TEST_F(MainForm, FrameRateCaptionFollowsTheCounter)
     EXPECT_EQ(form.Caption(), "2fps") << "frames drawn since the last figure";
     for (int i = 0; i < 3; ++i) form.showFPS();
     EXPECT_EQ(form.Caption(), "2fps") << "the figure stays until blanked";
+}
+
+TEST(EntryPoint, NoDisplayIsAnErrorNotAnInvisibleGame)
+{
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    try {
+        Application::Initialize(Application::TBackend::Window);
+        ADD_FAILURE() << "a window backend without a display";
+        Application::Finalize();
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot open a window"), std::string::npos) << e.what();
+    }
 }
 
 TEST(EntryPoint, AnEscapingErrorIsShownAndGivesStatusOne)
