@@ -5,6 +5,8 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <vector>
 
@@ -42,15 +44,53 @@ const TWave* FindWave(std::string_view path)
     return nullptr;
 }
 
-bool OpenDevice()
+// Sound libraries probing for a device print their own complaints on stderr
+// (ALSA prints a dozen lines when there is no card); the player gets our one
+// line instead.
+class TQuietStderr {
+public:
+    TQuietStderr() : saved_(dup(STDERR_FILENO))
+    {
+        std::fflush(stderr);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+    ~TQuietStderr()
+    {
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    TQuietStderr(const TQuietStderr&) = delete;
+    TQuietStderr& operator=(const TQuietStderr&) = delete;
+
+private:
+    int saved_;
+};
+
+bool TryOpenDevice(std::string& why)
 {
+    TQuietStderr quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        Warn("no audio device", SDL_GetError());
+        why = SDL_GetError();
         return false;
     }
     if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-        Warn("no audio device", Mix_GetError());
+        why = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+bool OpenDevice()
+{
+    std::string why;
+    if (!TryOpenDevice(why)) {
+        Warn("no audio device", why.c_str());
         return false;
     }
     Mix_AllocateChannels(1);
