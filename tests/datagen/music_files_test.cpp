@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-const fs::path kAssets = fs::path(__FILE__).parent_path().parent_path().parent_path() / "assets";
+const fs::path kAssets = KORVALEN_ASSETS_DIR;
 
 Bytes ReadAll(const fs::path& file)
 {

@@ -19,7 +19,7 @@ const Rgb Key{255, 0, 255};
 
 std::filesystem::path RepoAssets()
 {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "assets";
+    return KORVALEN_ASSETS_DIR;
 }
 
 std::filesystem::path FreshDir(const std::string& name)
