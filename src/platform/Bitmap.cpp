@@ -2,19 +2,18 @@
 #include "Bitmap.h"
 
 #include "Errors.h"
+#include "FileBytes.h"
 #include "Fonts.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <utility>
-#include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <memory>
 
 namespace {
 
@@ -100,25 +99,15 @@ bool OnOutline(const TRect& box, std::int32_t px, std::int32_t py)
     return outside(px - 1, py) || outside(px + 1, py) || outside(px, py - 1) || outside(px, py + 1);
 }
 
-std::vector<char> ReadWholeFile(const std::string& path)
+std::int32_t ReadLe32(const std::vector<unsigned char>& b, std::size_t at)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ELoadError(path, "the file cannot be opened");
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw ELoadError(path, "the file cannot be read");
-    return bytes;
-}
-
-std::int32_t ReadLe32(const std::vector<char>& b, std::size_t at)
-{
-    return std::int32_t(std::uint32_t(std::uint8_t(b.at(at))) | std::uint32_t(std::uint8_t(b.at(at + 1))) << 8 |
-                        std::uint32_t(std::uint8_t(b.at(at + 2))) << 16 |
-                        std::uint32_t(std::uint8_t(b.at(at + 3))) << 24);
+    return std::int32_t(std::uint32_t(b.at(at)) | std::uint32_t(b.at(at + 1)) << 8 | std::uint32_t(b.at(at + 2)) << 16 |
+                        std::uint32_t(b.at(at + 3)) << 24);
 }
 
 // Our own checks before SDL sees the bytes: a bitmap file header, an info
 // header, and dimensions within limits.
-void CheckBmpHeader(const std::string& path, const std::vector<char>& bytes)
+void CheckBmpHeader(const std::string& path, const std::vector<unsigned char>& bytes)
 {
     if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
         throw ELoadError(path, "not a Windows bitmap file");
@@ -270,7 +259,7 @@ void TBitmap::Assign(const TBitmap& other)
 
 void TBitmap::LoadFromFile(const std::string& path)
 {
-    const std::vector<char> bytes = ReadWholeFile(path);
+    const std::vector<unsigned char> bytes = Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes);
     CheckBmpHeader(path, bytes);
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!rw) throw ELoadError(path, SDL_GetError());

@@ -4,20 +4,17 @@
 // into an ELoadError, so a bad picture never ends the process from inside.
 #include "Bitmap.h"
 #include "Errors.h"
+#include "FileBytes.h"
 
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <jpeglib.h>
 
 namespace {
 
 // Pictures larger than this on either side are refused as damaged.
 constexpr JDIMENSION MaxJpegSide = 8192;
-// Far beyond any picture the game shows.
-constexpr std::streamoff MaxJpegFileBytes = 64 * 1024 * 1024;
 
 // A libjpeg error manager that remembers where to jump and why.
 struct TJpegError {
@@ -40,24 +37,6 @@ void OnJpegMessage(j_common_ptr info, int level)
     if (level < 0) {
         OnJpegError(info);
     }
-}
-
-std::vector<unsigned char> ReadFileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        throw ELoadError(path, "the file cannot be opened");
-    }
-    const std::streamoff size = file.tellg();
-    if (size < 0 || size > MaxJpegFileBytes) {
-        throw ELoadError(path, "the file is too large");
-    }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        throw ELoadError(path, "the file cannot be read");
-    }
-    return bytes;
 }
 
 // One decompression. Each step is a libjpeg call behind its own setjmp: a
@@ -148,7 +127,7 @@ private:
 
 void TBitmap::LoadJpegFile(const std::string& path)
 {
-    const std::vector<unsigned char> bytes = ReadFileBytes(path);
+    const std::vector<unsigned char> bytes = Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes);
     TJpegDecoder decoder(bytes);
     if (!decoder.ReadHeader()) {
         throw ELoadError(path, decoder.Reason());
