@@ -2,6 +2,7 @@
 // stand-in that takes its events from a script.
 #include "Application.h"
 
+#include "Fonts.h"
 #include "Keys.h"
 
 #include <SDL.h>
@@ -321,11 +322,11 @@ void ProcessMessages()
 
 void PostMessage(std::uint32_t message) { state.posted.push_back(message); }
 bool Terminated() { return state.terminated; }
-void Terminate() { state.terminated = true; }
 void SetOnDeactivate(std::function<void()> handler) { state.onDeactivate = std::move(handler); }
 
 void Finalize()
 {
+    Fonts::Shutdown();
     if (state.texture) SDL_DestroyTexture(state.texture);
     if (state.renderer) SDL_DestroyRenderer(state.renderer);
     if (state.window) SDL_DestroyWindow(state.window);

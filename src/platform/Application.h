@@ -68,7 +68,6 @@ void ProcessMessages();
 // Posts a message to the form; it is handled in a later ProcessMessages.
 void PostMessage(std::uint32_t message);
 bool Terminated();
-void Terminate();
 // Called when the application loses activation (the window loses focus).
 void SetOnDeactivate(std::function<void()> handler);
 // Closes the window and releases the backend.

@@ -60,8 +60,6 @@ public:
     void SetBrushColor(TColor color);
     // A clear brush: text is drawn without a background box.
     void SetBrushClear();
-    bool BrushIsClear() const { return brushClear_; }
-    TColor BrushColor() const { return brushColor_; }
 
     // Fills the rectangle with the brush (nothing when the brush is clear).
     void FillRect(const TRect& rect);
@@ -99,8 +97,6 @@ public:
     std::int32_t Height() const { return height_; }
     // Changes the size; the content is undefined afterwards (here: black).
     void SetSize(std::int32_t width, std::int32_t height);
-    // Drops the pixel memory, leaving a 0 × 0 bitmap.
-    void FreeImage() { SetSize(0, 0); }
 
     // Row y, top first, with checked access to its pixels.
     std::span<TPixel> Row(std::int32_t y);

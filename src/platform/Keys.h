@@ -17,5 +17,4 @@ constexpr std::uint8_t Down = 40;
 constexpr std::uint8_t F1 = 112;
 constexpr std::uint8_t F10 = 121;
 // Letters and digits are their upper-case ASCII codes: 'A' = 65, '0' = 48.
-constexpr std::uint8_t Letter(char upper) { return std::uint8_t(upper); }
 }  // namespace VK

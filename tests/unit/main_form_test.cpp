@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <vector>
 #include <stdexcept>
 
 namespace {
@@ -58,6 +59,22 @@ TEST_F(MainForm, CreationGivesABlack416WindowAndPostsTheFrameLoop)
     for (std::int32_t y = 0; y < 416; y += 37)
         for (std::int32_t x = 0; x < 416; x += 41) EXPECT_EQ(form.Canvas().Pixel(x, y), clBlack);
     ASSERT_GE(TickSlots.size(), 0u);
+}
+
+TEST_F(MainForm, TheClientIsShownOncePerPumpInWhichSomethingWasDrawn)
+{
+    std::vector<std::uint32_t> shownAtPass;
+    RunPasses(4, [&](std::int32_t pass) {
+        shownAtPass.push_back(Headless::PresentCount());
+        if (pass == 2) {
+            form.Canvas().FillRect({0, 0, 10, 10});
+            form.Canvas().FillRect({10, 0, 20, 10});
+        }
+    });
+    ASSERT_EQ(shownAtPass.size(), 4u);
+    EXPECT_EQ(shownAtPass[1], shownAtPass[0]) << "nothing drawn, nothing shown";
+    EXPECT_EQ(shownAtPass[2], shownAtPass[1] + 1) << "two drawings, shown once";
+    EXPECT_EQ(shownAtPass[3], shownAtPass[2]);
 }
 
 TEST_F(MainForm, FrameLoopRunsUntilTheWindowClosesThenTheFormIsDestroyed)
