@@ -1,16 +1,18 @@
 #include "MyTime.h"
 
-#include "UnitForm.h"
 #include "UnitGetKey.h"
+#include "WindowTitles.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/Keys.h"
+
+#include <stdexcept>
+#include <string>
 
 std::vector<TTickSlot> TickSlots;
 bool FpsVisible = false;
 
 namespace {
-
-constexpr std::uint8_t FpsKey = 80;  // P
 
 TForm* loopForm = nullptr;
 bool started = false;
@@ -19,15 +21,19 @@ std::int32_t frameCount = 0;
 std::uint32_t reportTime = 0;
 bool halfSecondShown = true;
 
-// Differences are taken on the unsigned clock, so a wrap of the 32-bit
-// millisecond count never looks like a huge or negative wait.
+// The frame counter's time since its last report, on the unsigned clock: its
+// first report comes at once whatever the clock reads.
 std::uint32_t Since(std::uint32_t now, std::uint32_t then) { return now - then; }
+
+// A slot's elapsed time, signed and taken modulo 2^32: the clock's wrap stays
+// safe, and a LastTime later than now reads as negative, that is "not yet".
+std::int32_t Elapsed(std::uint32_t now, std::uint32_t then) { return std::int32_t(now - then); }
 
 void RunSlot(std::size_t index, std::uint32_t now)
 {
     const TTickSlot& slot = TickSlots.at(index);
     if (!slot.Callback || slot.Interval <= 0) return;
-    if (Since(now, slot.LastTime) <= std::uint32_t(slot.Interval)) return;
+    if (Elapsed(now, slot.LastTime) <= slot.Interval) return;
     slot.Callback();
     // By index: the callback may have re-registered (or grown) the table.
     TickSlots.at(index).LastTime = now;
@@ -37,7 +43,7 @@ void RunSlot(std::size_t index, std::uint32_t now)
 
 void RegisterTick(std::int32_t slot, std::int32_t interval, TTickCallback callback)
 {
-    if (slot < 0) return;
+    if (slot < 0) throw std::out_of_range("RegisterTick: negative slot " + std::to_string(slot));
     if (std::size_t(slot) >= TickSlots.size()) TickSlots.resize(std::size_t(slot) + 1);
     TickSlots.at(slot) = TTickSlot{interval, Platform::ClockMs(), callback};
 }
@@ -93,8 +99,8 @@ std::int32_t CountFrame()
 
 void ToggleFps()
 {
-    if (!GetKeyFlag(FpsKey)) return;
-    ResetKeyFlag(FpsKey);
+    if (!GetKeyFlag(VK::P)) return;
+    ResetKeyFlag(VK::P);
     FpsVisible = !FpsVisible;
     if (!FpsVisible && loopForm) loopForm->SetCaption(WindowTitle);
 }

@@ -43,6 +43,7 @@ void TFormMain::FormDestroy()
 void TFormMain::WndProc(std::uint32_t message)
 {
     if (message == WM_FRAMELOOP) RunFrameLoop();
+    else TForm::WndProc(message);
 }
 
 void TFormMain::showFPS()

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -80,6 +81,35 @@ TEST_F(FrameScheduler, ClockWrapIsHarmless)
     EXPECT_TRUE(firings.empty());
     RunDueTicks(0x00000023u);
     EXPECT_EQ(firings.size(), 1u);
+}
+
+TEST_F(FrameScheduler, ALastTimeLaterThanNowIsNotYetDue)
+{
+    struct TCase {
+        std::uint32_t registeredAt, now;
+        bool fires;
+    };
+    const TCase cases[] = {
+        {100000, 99999, false},         // the clock read before the registration
+        {100000, 50000, false},         // far behind: still not a huge elapsed time
+        {0x00000010u, 0xFFFFFFF0u, false},  // behind, across the wrap
+        {0xFFFFFFF0u, 0x00000023u, true},   // 51 ms on, across the wrap
+        {100000, 100051, true},
+    };
+    for (const TCase& c : cases) {
+        firings.clear();
+        fake = Platform::TFakeClock(c.registeredAt);
+        RegisterTick(1, 50, RecordFiring);
+        RunDueTicks(c.now);
+        EXPECT_EQ(firings.size(), c.fires ? 1u : 0u) << "registered at " << c.registeredAt << ", now " << c.now;
+    }
+}
+
+TEST_F(FrameScheduler, ANegativeSlotIsAnError)
+{
+    const std::size_t slots = TickSlots.size();
+    EXPECT_THROW(RegisterTick(-1, 50, RecordFiring), std::out_of_range);
+    EXPECT_EQ(TickSlots.size(), slots) << "nothing registered";
 }
 
 void ReRegisterItself();
