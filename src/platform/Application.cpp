@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -262,7 +263,7 @@ void TForm::CenterOnScreen()
 
 void TForm::SetColor(TColor color)
 {
-    const TPixel p{std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)};
+    const TPixel p = PixelOf(color);
     for (std::int32_t y = 0; y < client_.Height(); ++y)
         for (TPixel& px : client_.Row(y)) px = p;
     client_.Touch();
@@ -381,5 +382,9 @@ void AnswerMessageBox(std::int32_t answer) { state.answers.push_back(answer); }
 const std::string& LastMessageBoxText() { return state.lastBoxText; }
 const std::string& LastMessageBoxCaption() { return state.lastBoxCaption; }
 std::uint32_t PresentCount() { return state.presentCount; }
+std::size_t PendingMessages(std::uint32_t message)
+{
+    return std::size_t(std::count(state.posted.begin(), state.posted.end(), message));
+}
 
 }  // namespace Headless

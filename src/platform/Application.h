@@ -107,5 +107,7 @@ const std::string& LastMessageBoxText();
 const std::string& LastMessageBoxCaption();
 // How many times the client area has been shown.
 std::uint32_t PresentCount();
+// How many posted messages of this number wait to be handled.
+std::size_t PendingMessages(std::uint32_t message);
 
 }  // namespace Headless
