@@ -19,13 +19,6 @@ namespace {
 
 constexpr std::int32_t MaxBitmapSide = 8192;
 
-TPixel ToPixel(TColor color)
-{
-    return TPixel{std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)};
-}
-
-TColor ToColor(TPixel p) { return RGB(p.r, p.g, p.b); }
-
 // One row of a raster operation. The operation is the same for every byte of
 // every channel, so it runs eight bytes at a time.
 template <typename Op>
@@ -52,7 +45,7 @@ void CombineRow(std::span<TPixel> to, std::span<const TPixel> from, TRop rop)
     case TRop::SrcCopy: std::memmove(to.data(), from.data(), to.size_bytes()); break;
     case TRop::SrcAnd: CombineRow(to, from, [](W dst, W src) { return dst & src; }); break;
     case TRop::SrcPaint: CombineRow(to, from, [](W dst, W src) { return dst | src; }); break;
-    case TRop::SrcErase: CombineRow(to, from, [](W dst, W src) { return dst & ~src; }); break;
+    case TRop::DstAndNotSrc: CombineRow(to, from, [](W dst, W src) { return dst & ~src; }); break;
     }
 }
 
@@ -175,7 +168,7 @@ void TCanvas::FillRect(const TRect& rect)
     const std::int32_t x0 = std::max(rect.left, 0), x1 = std::min(rect.right, owner_.Width());
     const std::int32_t y0 = std::max(rect.top, 0), y1 = std::min(rect.bottom, owner_.Height());
     if (x0 >= x1 || y0 >= y1) return;
-    const TPixel p = ToPixel(brushColor_);
+    const TPixel p = PixelOf(brushColor_);
     for (std::int32_t y = y0; y < y1; ++y) {
         const auto row = owner_.Row(y).subspan(x0, x1 - x0);
         std::fill(row.begin(), row.end(), p);
@@ -187,8 +180,8 @@ void TCanvas::Ellipse(const TRect& box)
 {
     const std::int32_t x0 = std::max(box.left, 0), x1 = std::min(box.right, owner_.Width());
     const std::int32_t y0 = std::max(box.top, 0), y1 = std::min(box.bottom, owner_.Height());
-    const TPixel fill = ToPixel(brushColor_);
-    const TPixel pen = ToPixel(clBlack);
+    const TPixel fill = PixelOf(brushColor_);
+    const TPixel pen = PixelOf(clBlack);
     for (std::int32_t y = y0; y < y1; ++y) {
         const auto row = owner_.Row(y);
         for (std::int32_t x = x0; x < x1; ++x) {
@@ -222,7 +215,7 @@ void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view utf8Text)
 TColor TCanvas::Pixel(std::int32_t x, std::int32_t y) const
 {
     if (x < 0 || y < 0 || x >= owner_.Width() || y >= owner_.Height()) return clBlack;
-    return ToColor(std::as_const(owner_).Row(y)[x]);
+    return ColorOf(std::as_const(owner_).Row(y)[x]);
 }
 
 void TBitmap::SetSize(std::int32_t width, std::int32_t height)

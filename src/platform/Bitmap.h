@@ -23,15 +23,22 @@ constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     return TColor(r) | TColor(g) << 8 | TColor(b) << 16;
 }
+// The pixel of a canvas colour, and the colour of a pixel.
+constexpr TPixel PixelOf(TColor color)
+{
+    return TPixel{std::uint8_t(color >> 16), std::uint8_t(color >> 8), std::uint8_t(color)};
+}
+constexpr TColor ColorOf(TPixel p) { return RGB(p.r, p.g, p.b); }
 constexpr TColor clBlack = RGB(0, 0, 0);
 constexpr TColor clWhite = RGB(255, 255, 255);
 
-// The four raster operations the game uses.
-enum class TRop { SrcCopy, SrcAnd, SrcPaint, SrcErase /* destination AND NOT source */ };
+// The four raster operations the game uses: destination := source,
+// destination AND source, destination OR source, destination AND NOT source.
+enum class TRop { SrcCopy, SrcAnd, SrcPaint, DstAndNotSrc };
 constexpr TRop SRCCOPY = TRop::SrcCopy;
 constexpr TRop SRCAND = TRop::SrcAnd;
 constexpr TRop SRCPAINT = TRop::SrcPaint;
-constexpr TRop DSTANDNOTSRC = TRop::SrcErase;
+constexpr TRop DSTANDNOTSRC = TRop::DstAndNotSrc;
 
 struct TRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive

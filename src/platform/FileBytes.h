@@ -1,4 +1,4 @@
-// Whole-file reads for the picture loaders.
+// Whole-file reads for the loaders of pictures, sheets and music.
 #pragma once
 
 #include <string>

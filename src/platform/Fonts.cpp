@@ -355,12 +355,6 @@ TFontSystem& System()
     return *fontSystem;
 }
 
-TPixel PixelOf(TColor color)
-{
-    return TPixel{static_cast<std::uint8_t>(color >> 16 & 0xFF), static_cast<std::uint8_t>(color >> 8 & 0xFF),
-                  static_cast<std::uint8_t>(color & 0xFF)};
-}
-
 std::uint8_t Mix(std::uint8_t destination, std::uint8_t color, std::uint8_t coverage)
 {
     return static_cast<std::uint8_t>(destination + (color - destination) * coverage / 255);

@@ -14,7 +14,14 @@ constexpr std::uint8_t Left = 37;
 constexpr std::uint8_t Up = 38;
 constexpr std::uint8_t Right = 39;
 constexpr std::uint8_t Down = 40;
+// Letters and digits are their upper-case ASCII codes: 'A' = 65, '0' = 48.
+constexpr std::uint8_t A = 'A';
+constexpr std::uint8_t C = 'C';
+constexpr std::uint8_t D = 'D';
+constexpr std::uint8_t P = 'P';
+constexpr std::uint8_t S = 'S';
+constexpr std::uint8_t X = 'X';
+constexpr std::uint8_t Z = 'Z';
 constexpr std::uint8_t F1 = 112;
 constexpr std::uint8_t F10 = 121;
-// Letters and digits are their upper-case ASCII codes: 'A' = 65, '0' = 48.
 }  // namespace VK

@@ -1,18 +1,19 @@
 #include "MyMidi.h"
 
 #include "platform/Audio.h"
+#include "platform/FileBytes.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <exception>
+#include <vector>
 
 namespace {
 
 // Reads a Standard MIDI File strictly, never past the bytes it was given.
 class TMidiReader {
 public:
-    explicit TMidiReader(const std::string& bytes) : bytes_(bytes) {}
+    explicit TMidiReader(std::string_view bytes) : bytes_(bytes) {}
 
     bool Check(std::string& why)
     {
@@ -25,7 +26,7 @@ public:
     }
 
 private:
-    const std::string& bytes_;
+    std::string_view bytes_;
     std::size_t pos_ = 0;
     bool hasNotes_ = false;
 
@@ -145,26 +146,23 @@ private:
     }
 };
 
-bool ReadFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
+// The pieces are a few kilobytes; a file far larger is damaged.
+constexpr std::size_t MaxMidiFileBytes = 4 * 1024 * 1024;
 
 }  // namespace
 
-bool CheckMidiBytes(const std::string& bytes, std::string& why) { return TMidiReader(bytes).Check(why); }
+bool CheckMidiBytes(std::string_view bytes, std::string& why) { return TMidiReader(bytes).Check(why); }
 
 bool CheckMidiFile(const std::string& path, std::string& why)
 {
-    std::string bytes;
-    if (!ReadFile(path, bytes)) {
-        why = "the file cannot be read";
+    std::vector<unsigned char> bytes;
+    try {
+        bytes = Platform::ReadFileBytes(path, MaxMidiFileBytes);
+    } catch (const std::exception& e) {
+        why = e.what();
         return false;
     }
-    return CheckMidiBytes(bytes, why);
+    return CheckMidiBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), why);
 }
 
 void InitMidi() { Audio::InitMusic(); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Prepares the music output (start-up).
 void InitMidi();
@@ -16,5 +17,5 @@ void FreeMidi();
 // tracks, every track closed by End of Track, and at least one note. A file
 // without notes or with a broken track can hang the synthesizer. On failure
 // why says what is wrong.
-bool CheckMidiBytes(const std::string& bytes, std::string& why);
+bool CheckMidiBytes(std::string_view bytes, std::string& why);
 bool CheckMidiFile(const std::string& path, std::string& why);

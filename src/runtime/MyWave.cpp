@@ -3,17 +3,21 @@
 #include "platform/Audio.h"
 
 std::int32_t WaveHold = 0;
-std::string_view CurrentSound;
+std::string CurrentSound;
 
 void LoadWaves()
 {
-    for (std::string_view path : Sound::All) Audio::LoadWave(path);
+    // Room for the longest name, so that remembering a sound allocates nothing.
+    for (std::string_view path : Sound::All) {
+        Audio::LoadWave(path);
+        CurrentSound.reserve(path.size());
+    }
 }
 
 void PlayWave(std::string_view path)
 {
     if (WaveHold > 0) return;
-    CurrentSound = path;
+    CurrentSound.assign(path);
     Audio::PlayWave(path);
 }
 
@@ -42,7 +46,7 @@ void StopWave()
     // A held sound may still be playing when the program ends.
     if (WaveHold > 0) return;
     Audio::StopWave();
-    CurrentSound = {};
+    CurrentSound.clear();
 }
 
 void ResetWaveHold() { WaveHold = 0; }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Every effect the game plays.
@@ -27,8 +28,8 @@ constexpr std::array<std::string_view, 13> All = {TitleCall, Bullet, WeakShort, 
 
 // Game ticks during which ordinary play requests are dropped.
 extern std::int32_t WaveHold;
-// The sound last started, until the next stop.
-extern std::string_view CurrentSound;
+// The sound last started, until the next stop: a copy of the caller's text.
+extern std::string CurrentSound;
 
 // Reads every effect once, so that playing never touches the disk.
 void LoadWaves();

@@ -3,12 +3,11 @@
 // message arrives, and pauses the game when the application loses activation.
 #pragma once
 
+#include "WindowTitles.h"
 #include "platform/Application.h"
 
 #include <cstdint>
 
-constexpr const char* WindowTitle = "Korvalen";
-constexpr const char* ApplicationTitle = "コルヴァレン";
 constexpr std::int32_t ClientSize = 416;
 
 class TFormMain final : public TForm {

@@ -1,12 +1,9 @@
 #include "UnitGetKey.h"
 
+#include "platform/Keys.h"
+
 std::array<bool, 256> KeyFlags{};
 std::array<bool, 256> KeyHeld{};
-
-namespace {
-constexpr std::uint8_t SpaceKey = 32;
-constexpr std::uint8_t EnterKey = 13;
-}  // namespace
 
 void SetKeyFlag(std::uint8_t vk) { KeyFlags.at(vk) = true; }
 void ResetKeyFlag(std::uint8_t vk) { KeyFlags.at(vk) = false; }
@@ -20,9 +17,9 @@ void ClearKeys()
 
 bool ConfirmPushed()
 {
-    if (!GetKeyFlag(SpaceKey) && !GetKeyFlag(EnterKey)) return false;
-    ResetKeyFlag(SpaceKey);
-    ResetKeyFlag(EnterKey);
+    if (!GetKeyFlag(VK::Space) && !GetKeyFlag(VK::Return)) return false;
+    ResetKeyFlag(VK::Space);
+    ResetKeyFlag(VK::Return);
     return true;
 }
 

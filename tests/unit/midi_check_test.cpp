@@ -68,7 +68,8 @@ TEST(MidiCheck, MissingFileIsRefused)
 {
     std::string why;
     EXPECT_FALSE(CheckMidiFile("/nonexistent/korvalen.mid", why));
-    EXPECT_EQ(why, "the file cannot be read");
+    EXPECT_NE(why.find("/nonexistent/korvalen.mid"), std::string::npos) << why;
+    EXPECT_NE(why.find("cannot be opened"), std::string::npos) << why;
 }
 
 }  // namespace

@@ -38,6 +38,12 @@ TEST_F(WaveHoldOff, HoldOfOneDropsTheRestOfTheTickOnly)
     EXPECT_EQ(CurrentSound, Sound::Pan);
 }
 
+TEST_F(WaveHoldOff, TheCurrentSoundOutlivesTheCallersText)
+{
+    PlayWave(std::string("dat/") + "pan.wav");
+    EXPECT_EQ(CurrentSound, Sound::Pan);
+}
+
 TEST_F(WaveHoldOff, BombHoldsFortyEightTicks)
 {
     ForcePlayWaveHold(Sound::Bomb, 48);
