@@ -1,6 +1,7 @@
 // Every piece and every sound under assets/ builds; each MIDI file passes the
 // reader check the game applies before playing; the output is the same twice.
 #include "DataGen.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -120,9 +121,8 @@ private:
 
 TEST(GeneratedAudio, EveryPiecePassesThePlayersCheckAndLastsAMinute)
 {
-    const fs::path out = fs::temp_directory_path() / "korvalen_music_test";
-    fs::remove_all(out);
-    fs::create_directories(out);
+    const TTempFolder folder;
+    const fs::path& out = folder.Path();
     DataGen::WriteMusic({kAssets, out});
     int pieces = 0;
     for (const auto& entry : fs::directory_iterator(out)) {
@@ -133,16 +133,14 @@ TEST(GeneratedAudio, EveryPiecePassesThePlayersCheckAndLastsAMinute)
         ++pieces;
     }
     EXPECT_EQ(pieces, 12);
-    fs::remove_all(out);
 }
 
 TEST(GeneratedAudio, SameSourcesGiveTheSameBytes)
 {
-    const fs::path a = fs::temp_directory_path() / "korvalen_audio_a";
-    const fs::path b = fs::temp_directory_path() / "korvalen_audio_b";
+    const TTempFolder first, second;
+    const fs::path& a = first.Path();
+    const fs::path& b = second.Path();
     for (const auto& dir : {a, b}) {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         DataGen::WriteSounds({kAssets, dir});
         DataGen::WriteMusic({kAssets, dir});
     }
@@ -152,8 +150,6 @@ TEST(GeneratedAudio, SameSourcesGiveTheSameBytes)
         ++files;
     }
     EXPECT_EQ(files, 25);
-    fs::remove_all(a);
-    fs::remove_all(b);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "DrawRecipe.h"
 #include "SpriteRecipe.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +51,8 @@ TEST(SpriteRecipe, FaultsAreReportedWithFileAndLine)
 
 TEST(SpriteRecipe, LikeLoopIsRefusedNamingTheFile)
 {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "recipe_like_loop";
-    std::filesystem::create_directories(dir);
+    const TTempFolder folder;
+    const std::filesystem::path& dir = folder.Path();
     std::ofstream(dir / "a.txt") << "like b\n";
     std::ofstream(dir / "b.txt") << "like a\n";
     try {
@@ -64,8 +65,8 @@ TEST(SpriteRecipe, LikeLoopIsRefusedNamingTheFile)
 
 TEST(SpriteRecipe, VariantKeepsBaseShapesAndOverridesColours)
 {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "recipe_like";
-    std::filesystem::create_directories(dir);
+    const TTempFolder folder;
+    const std::filesystem::path& dir = folder.Path();
     std::ofstream(dir / "base.txt") << "size 4 4\nframes 2\ncolour a 10 20 30\nrect a 1 1 3 3\n";
     std::ofstream(dir / "red.txt") << "like base\ncolour a 200 0 0\n";
     const SpriteRecipe red = ReadRecipe(dir / "red.txt");

@@ -1,5 +1,6 @@
 #include "DataGen.h"
 #include "Sprites.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,6 @@ std::filesystem::path RepoAssets()
     return KORVALEN_ASSETS_DIR;
 }
 
-std::filesystem::path FreshDir(const std::string& name)
-{
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
 
 std::vector<std::uint8_t> Bytes(const std::filesystem::path& file)
 {
@@ -57,7 +51,8 @@ TEST(FillEnclosedHoles, FillsPocketsButKeepsNotchesOpenToTheBorder)
 
 TEST(MakeSheet, RefusesASolidSpriteWithASeeThroughCentre)
 {
-    const std::filesystem::path dir = FreshDir("sheet_hollow_centre");
+    const TTempFolder folder;
+    const std::filesystem::path& dir = folder.Path();
     std::ofstream(dir / "ring.txt") << "size 9 9\nframes 1\ncolour a 1 2 3\nrect a 1 1 3 8\n";
     try {
         MakeSheet(dir, SheetSpec{"ring", SheetRole::Solid, 0, 0, 0});
@@ -70,7 +65,8 @@ TEST(MakeSheet, RefusesASolidSpriteWithASeeThroughCentre)
 
 TEST(MakeSheet, RefusesAFrameCountOtherThanTheGameLoads)
 {
-    const std::filesystem::path dir = FreshDir("sheet_frame_count");
+    const TTempFolder folder;
+    const std::filesystem::path& dir = folder.Path();
     std::ofstream(dir / "ship.txt") << "size 8 8\nframes 3\ncolour a 1 2 3\nrect a 2 2 6 6\n";
     EXPECT_THROW(MakeSheet(dir, SheetSpec{"ship", SheetRole::Solid, 12, 0, 0}), std::runtime_error);
 }
@@ -83,8 +79,9 @@ std::int32_t LittleEndian32(const std::vector<std::uint8_t>& b, std::size_t at)
 
 TEST(WriteSprites, SameSourcesGiveSameBytesAndSizesTheGameExpects)
 {
-    const Paths first{RepoAssets(), FreshDir("sprites_run1")};
-    const Paths second{RepoAssets(), FreshDir("sprites_run2")};
+    const TTempFolder firstRun, secondRun;
+    const Paths first{RepoAssets(), firstRun.Path()};
+    const Paths second{RepoAssets(), secondRun.Path()};
     WriteSprites(first);
     WriteSprites(second);
     for (const SheetSpec& wanted : GameSheets()) {

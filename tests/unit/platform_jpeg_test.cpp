@@ -2,6 +2,7 @@
 // bad file raising a load error that names it instead of ending the process.
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +58,9 @@ const TBytes GreyJpeg = {
 
 constexpr int Tolerance = 8;
 
-std::string WriteFixture(const std::string& name, const TBytes& bytes)
+std::string WriteFixture(const TTempFolder& folder, const std::string& name, const TBytes& bytes)
 {
-    const std::string path = testing::TempDir() + "korvalen_jpeg_" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return folder.Write(name, bytes).string();
 }
 
 void ExpectNear(const TPixel& pixel, int r, int g, int b)
@@ -74,8 +72,9 @@ void ExpectNear(const TPixel& pixel, int r, int g, int b)
 
 TEST(JpegLoading, DecodesColoursIntoBlueGreenRedRowsTopFirst)
 {
+    const TTempFolder folder;
     TBitmap bitmap;
-    bitmap.LoadJpegFile(WriteFixture("redblue.jpg", RedBlueJpeg));
+    bitmap.LoadJpegFile(WriteFixture(folder, "redblue.jpg", RedBlueJpeg));
     ASSERT_EQ(bitmap.Width(), 16);
     ASSERT_EQ(bitmap.Height(), 8);
     for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
@@ -92,8 +91,9 @@ TEST(JpegLoading, DecodesColoursIntoBlueGreenRedRowsTopFirst)
 
 TEST(JpegLoading, GreyScaleComesOutAsGreyPixels)
 {
+    const TTempFolder folder;
     TBitmap bitmap;
-    bitmap.LoadJpegFile(WriteFixture("grey.jpg", GreyJpeg));
+    bitmap.LoadJpegFile(WriteFixture(folder, "grey.jpg", GreyJpeg));
     ASSERT_EQ(bitmap.Width(), 8);
     ASSERT_EQ(bitmap.Height(), 8);
     for (const TPixel& pixel : bitmap.Pixels()) {
@@ -144,9 +144,10 @@ TEST(JpegLoading, BadFilesRaiseALoadErrorNamingTheFile)
         {"too_high.jpg", WithSize(16, 8193)},
         {"zero_width.jpg", WithSize(0, 8)},
     };
+    const TTempFolder folder;
     for (const TBadFile& bad : cases) {
         SCOPED_TRACE(bad.name);
-        const std::string path = WriteFixture(bad.name, bad.bytes);
+        const std::string path = WriteFixture(folder, bad.name, bad.bytes);
         TBitmap bitmap;
         try {
             bitmap.LoadJpegFile(path);
@@ -159,8 +160,8 @@ TEST(JpegLoading, BadFilesRaiseALoadErrorNamingTheFile)
 
 TEST(JpegLoading, MissingFileRaisesALoadErrorNamingIt)
 {
-    const std::string path = testing::TempDir() + "korvalen_jpeg_no_such_picture.jpg";
-    std::filesystem::remove(path);
+    const TTempFolder folder;
+    const std::string path = (folder / "no_such_picture.jpg").string();
     TBitmap bitmap;
     try {
         bitmap.LoadJpegFile(path);
