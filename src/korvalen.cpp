@@ -3,7 +3,7 @@
 // its cause, and the program exits with status 1.
 #include "platform/Application.h"
 #include "platform/Audio.h"
-#include "runtime/UnitForm.h"
+#include "game/UnitForm.h"
 
 #include <cstdlib>
 

@@ -42,6 +42,7 @@ struct TState {
     std::deque<THeadlessEvent> events;
     std::deque<std::int32_t> answers;
     std::string lastBoxText, lastBoxCaption;
+    std::uint32_t boxCount = 0;
     std::uint32_t presentCount = 0;
 };
 
@@ -302,6 +303,8 @@ void CreateForm(TForm& form)
     }
 }
 
+TForm* MainForm() { return state.form; }
+
 void Run()
 {
     while (!state.terminated) {
@@ -339,6 +342,7 @@ std::int32_t MessageBox(const std::string& utf8Text, const std::string& utf8Capt
 {
     state.lastBoxText = utf8Text;
     state.lastBoxCaption = utf8Caption;
+    ++state.boxCount;
     if (Windowed()) return ShowSdlMessageBox(utf8Text, utf8Caption, flags);
     if (!state.answers.empty()) {
         const std::int32_t answer = state.answers.front();
@@ -379,6 +383,7 @@ void KeyUp(std::uint8_t key) { state.events.push_back({THeadlessEventKind::KeyUp
 void Deactivate() { state.events.push_back({THeadlessEventKind::Deactivate, 0}); }
 void Close() { state.events.push_back({THeadlessEventKind::Close, 0}); }
 void AnswerMessageBox(std::int32_t answer) { state.answers.push_back(answer); }
+std::uint32_t MessageBoxCount() { return state.boxCount; }
 const std::string& LastMessageBoxText() { return state.lastBoxText; }
 const std::string& LastMessageBoxCaption() { return state.lastBoxCaption; }
 std::uint32_t PresentCount() { return state.presentCount; }

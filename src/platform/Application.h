@@ -59,6 +59,8 @@ void Initialize(TBackend backend);
 void SetTitle(const std::string& utf8Title);
 // Makes the form the main window, shows it and runs its FormCreate.
 void CreateForm(TForm& form);
+// The form made the main window by CreateForm, or nullptr before.
+TForm* MainForm();
 // Runs the message loop until the application terminates, then runs the
 // form's FormDestroy.
 void Run();
@@ -102,7 +104,8 @@ void Deactivate();
 void Close();
 // Queues the answer for the next message box (IDOK when none is queued).
 void AnswerMessageBox(std::int32_t answer);
-// The text and caption of the last message box shown.
+// How many message boxes have been shown, and the text and caption of the last.
+std::uint32_t MessageBoxCount();
 const std::string& LastMessageBoxText();
 const std::string& LastMessageBoxCaption();
 // How many times the client area has been shown.

@@ -1,8 +1,9 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "runtime/MyTime.h"
-#include "runtime/UnitForm.h"
+#include "game/UnitForm.h"
 #include "runtime/UnitGetKey.h"
+#include "support/GameRuntime.h"
 
 #include <gtest/gtest.h>
 
@@ -183,12 +184,10 @@ TEST_F(FrameScheduler, FrameCounterShowsFigureThenBlankThenFigure)
     }
 }
 
-TEST_F(FrameScheduler, PTogglesTheFigureAndHidingRestoresTheCaption)
+TEST(FrameRate, PTogglesTheFigureAndHidingRestoresTheCaption)
 {
-    Application::Initialize(Application::TBackend::Headless);
-    TFormMain form;
-    FormMain = &form;
-    Application::CreateForm(form);
+    TGameRuntime runtime;
+    TFormMain& form = runtime.Form();
     KeyTableKeyDown(80);
     ToggleFps();
     EXPECT_TRUE(FpsVisible);
@@ -202,9 +201,6 @@ TEST_F(FrameScheduler, PTogglesTheFigureAndHidingRestoresTheCaption)
     ToggleFps();
     EXPECT_FALSE(FpsVisible);
     EXPECT_EQ(form.Caption(), "Korvalen");
-    form.FormDestroy();
-    FormMain = nullptr;
-    Application::Finalize();
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/MyTime.h"
-#include "runtime/UnitForm.h"
+#include "game/UnitForm.h"
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
+#include "support/GameRuntime.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,10 @@ namespace {
 
 class MainForm : public ::testing::Test {
 protected:
-    Platform::TFakeClock clock{500000};
-    TFormMain form;
+    TGameRuntime runtime;
+    Platform::TFakeClock& clock = runtime.clock;
+    TFormMain& form = runtime.Form();
 
-    void SetUp() override
-    {
-        Platform::UseClock(&clock);
-        Application::Initialize(Application::TBackend::Headless);
-        Audio::Open(Audio::TBackend::Silent);
-        FormMain = &form;
-        Application::CreateForm(form);
-    }
     // Runs the posted frame loop for n passes of its message pump, then closes the window.
     void RunPasses(std::int32_t n, std::function<void(std::int32_t)> script = nullptr)
     {
@@ -40,14 +34,6 @@ protected:
         });
         Application::ProcessMessages();
         Headless::SetEventSource(nullptr);
-    }
-
-    void TearDown() override
-    {
-        FormMain = nullptr;
-        Audio::Close();
-        Application::Finalize();
-        Platform::UseClock(nullptr);
     }
 };
 

@@ -3,7 +3,7 @@
 // message arrives, and pauses the game when the application loses activation.
 #pragma once
 
-#include "WindowTitles.h"
+#include "runtime/WindowTitles.h"
 #include "platform/Application.h"
 
 #include <cstdint>

@@ -1,0 +1,32 @@
+#include "UnitTCharaShell.h"
+
+#include "Playfield.h"
+
+void TCharaShell::SetBitmap(const TBitmap& frame)
+{
+    image.Assign(frame);
+    mask.Assign(frame);
+    mask.Mask(PixelOf(mask.Canvas().Pixel(0, 0)));
+    MakeRowTable(image, imageRows);
+    MakeRowTable(mask, maskRows);
+    width = image.Width();
+    height = image.Height();
+    BltWhole(image, mask, DSTANDNOTSRC);
+}
+
+void TCharaShell::DrawAt(TBitmap& target, std::int32_t cx, std::int32_t cy) const
+{
+    const std::int32_t x = cx - width / 2;
+    if (x + width <= Playfield::Left || x >= Playfield::Right) return;
+    const std::int32_t y = cy - height / 2;
+    if (y + height <= Playfield::Top || y >= Playfield::Bottom) return;
+    // The classic two-pass mask blit: punch the opaque area black, then lay
+    // the picture into the hole.
+    target.Canvas().BitBlt(x, y, width, height, mask, 0, 0, SRCAND);
+    target.Canvas().BitBlt(x, y, width, height, image, 0, 0, SRCPAINT);
+}
+
+bool TCharaShell::IsSolid(std::int32_t x, std::int32_t y) const
+{
+    return maskRows[std::size_t(y)][std::size_t(x)] == TPixel{};
+}

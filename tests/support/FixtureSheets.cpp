@@ -1,0 +1,61 @@
+#include "FixtureSheets.h"
+
+#include "BmpWriter.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+// Enemies are 16 pixels square, bosses larger; at ×2 and ×3 they grow further.
+constexpr std::array<TFixtureSheet, 32> GameSheets = {{
+    {"mine", 32, 32, 12},    {"minedark", 32, 32, 12}, {"shot", 4, 8, 1},        {"eshot", 8, 8, 1},
+    {"bom01", 16, 16, 10},   {"bom02", 16, 16, 10},    {"bom01b", 16, 16, 10},   {"bom02b", 16, 16, 10},
+    {"teki01", 16, 16, 4},   {"teki01t", 16, 16, 4},   {"teki02", 24, 24, 4},    {"teki02r", 24, 24, 4},
+    {"teki03", 16, 16, 4},   {"teki03r", 16, 16, 4},   {"teki04", 16, 16, 4},    {"teki04r", 16, 16, 4},
+    {"teki06", 16, 16, 4},   {"teki06g", 16, 16, 4},   {"teki06r", 16, 16, 4},   {"blood", 48, 48, 4},
+    {"shadow", 48, 48, 4},   {"meteo1", 16, 16, 4},    {"meteo2", 20, 20, 4},    {"meteo3", 24, 24, 4},
+    {"meteo4", 28, 28, 4},   {"meteo5", 32, 32, 4},    {"my2", 32, 32, 8},       {"e0", 16, 16, 4},
+    {"e15", 16, 16, 4},      {"e16", 16, 16, 4},       {"e19", 64, 64, 4},       {"e7", 16, 16, 4},
+}};
+
+DataGen::Rgb ToRgb(const TFixturePixel& p) { return {p.r, p.g, p.b}; }
+
+void Write(const TTempFolder& folder, std::string_view name, const DataGen::PixelImage& image)
+{
+    const std::vector<std::uint8_t> bytes = DataGen::EncodeBmp(image);
+    folder.Write(std::filesystem::path("dat") / (std::string(name) + ".bmp"), bytes);
+}
+
+}  // namespace
+
+void WriteFixtureSheet(const TTempFolder& folder, const TFixtureSheet& sheet,
+                       const std::vector<std::pair<std::int32_t, std::int32_t>>& holes)
+{
+    DataGen::PixelImage image(sheet.frameWidth * sheet.frames, sheet.frameHeight);
+    for (std::int32_t f = 0; f < sheet.frames; ++f) {
+        const std::int32_t left = f * sheet.frameWidth;
+        for (std::int32_t y = 0; y < sheet.frameHeight; ++y)
+            for (std::int32_t x = 0; x < sheet.frameWidth; ++x)
+                image.At(left + x, y) = DataGen::Rgb{std::uint8_t(10 + f), 20, 30};
+        image.At(left, 0) = ToRgb(FixtureKey);
+        for (const auto& [hx, hy] : holes) image.At(left + hx, hy) = ToRgb(FixtureKey);
+    }
+    Write(folder, sheet.name, image);
+}
+
+void WriteFixtureBitmap(const TTempFolder& folder, std::string_view name, std::int32_t width, std::int32_t height,
+                        const std::vector<TFixturePixel>& pixels)
+{
+    DataGen::PixelImage image(width, height);
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) image.At(x, y) = ToRgb(pixels.at(std::size_t(y * width + x)));
+    Write(folder, name, image);
+}
+
+void WriteGameFixtureSheets(const TTempFolder& folder)
+{
+    for (const TFixtureSheet& sheet : GameSheets) WriteFixtureSheet(folder, sheet);
+    // The side panel's background: a plain dark grey picture.
+    Write(folder, "sideback", DataGen::PixelImage(160, 416, DataGen::Rgb{40, 40, 48}));
+}
