@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
 namespace Audio {
@@ -34,7 +35,12 @@ void Warn(const std::string& what, const char* why)
 
 void Record(TEventKind kind, std::string_view name)
 {
-    if (logging) events.push_back({kind, std::string(name)});
+    if (!logging) return;
+    TEvent event{kind};
+    if (name.size() > event.path.size()) throw std::length_error("sound log: path too long");
+    name.copy(event.path.data(), name.size());
+    event.length = name.size();
+    events.push_back(event);
 }
 
 const TWave* FindWave(std::string_view path)

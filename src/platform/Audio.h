@@ -3,6 +3,7 @@
 // file) is silence, reported by one line on stderr.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -41,7 +42,9 @@ void StopMusic();
 enum class TEventKind : std::uint8_t { Wave, WaveStop, Music, MusicStop };
 struct TEvent {
     TEventKind kind;
-    std::string name;  // the path, for Wave and Music
+    std::array<char, 64> path{};  // for Wave and Music; kept in place, so logging allocates nothing
+    std::size_t length = 0;
+    std::string_view name() const { return {path.data(), length}; }
 };
 // Starts (or clears) recording; nothing is recorded until this is called.
 void StartLog();

@@ -1,5 +1,6 @@
 // The generated sprite sheets, side panel and icon, read with the game's own loaders.
 #include "graphics/MyImage.h"
+#include "graphics/UnitTCSC.h"
 
 #include <gtest/gtest.h>
 
@@ -24,46 +25,47 @@ const TSheet Sheets[] = {
     {"e15", 0, true},       {"e16", 0, true},       {"e19", 0, true},      {"e7", 0, true},
 };
 
-std::string SheetPath(const std::string& name) { return "dat/" + name + ".bmp"; }
-
+// Opaque pixels of a frame, and whether its centre is one of them.
 struct TFrameReport {
     std::int32_t opaque = 0;
     bool centreOpaque = false;
 };
 
-TFrameReport InspectFrame(const TBitmap& sheet, std::int32_t left, std::int32_t width)
+TFrameReport InspectFrame(const TCharaShell& frame)
 {
-    const TPixel key = sheet.Row(0)[left];
     TFrameReport report;
-    for (std::int32_t y = 0; y < sheet.Height(); ++y)
-        for (std::int32_t x = left; x < left + width; ++x) report.opaque += !(sheet.Row(y)[x] == key);
-    report.centreOpaque = !(sheet.Row(sheet.Height() / 2)[left + width / 2] == key);
+    for (std::int32_t y = 0; y < frame.height; ++y)
+        for (std::int32_t x = 0; x < frame.width; ++x) report.opaque += frame.IsSolid(x, y);
+    report.centreOpaque = frame.IsSolid(frame.width / 2, frame.height / 2);
     return report;
 }
 
 TEST(SpriteSheets, EveryFrameHasAFigureAndSolidOnesAreOpaqueAtTheCentre)
 {
+    TBitmap playfield;
     for (const TSheet& s : Sheets) {
         SCOPED_TRACE(s.name);
-        TBitmap sheet;
-        ASSERT_NO_THROW(LoadPicture(SheetPath(s.name), sheet));
-        std::int32_t frames = s.frames;
-        if (frames == 0) {
-            ASSERT_EQ(sheet.Width() % sheet.Height(), 0) << "square frames";
-            frames = sheet.Width() / sheet.Height();
-        } else {
-            ASSERT_EQ(sheet.Width() % frames, 0);
-        }
-        ASSERT_GE(frames, 1);
-        ASSERT_LE(frames, 16);
-        const std::int32_t width = sheet.Width() / frames;
-        for (std::int32_t f = 0; f < frames; ++f) {
-            const TFrameReport r = InspectFrame(sheet, f * width, width);
+        TCSC set;
+        ASSERT_NO_THROW(set.LoadBmp(s.name, s.frames, playfield, 1));
+        ASSERT_GE(set.frameCount, 1);
+        if (s.frames > 0) EXPECT_EQ(set.frameCount, s.frames);
+        for (std::int32_t f = 0; f < set.frameCount; ++f) {
+            const TFrameReport r = InspectFrame(set.GetShell(f));
             EXPECT_GT(r.opaque, 0) << "frame " << f;
             if (s.solidCentre) {
                 EXPECT_TRUE(r.centreOpaque) << "frame " << f;
             }
         }
+    }
+}
+
+TEST(SpriteSheets, SquareFramesFillTheSheet)
+{
+    for (const TSheet& s : Sheets) {
+        if (s.frames != 0) continue;
+        TBitmap sheet;
+        LoadPicture("dat/" + std::string(s.name) + ".bmp", sheet);
+        EXPECT_EQ(sheet.Width() % sheet.Height(), 0) << s.name << ": no columns left over";
     }
 }
 
@@ -82,12 +84,12 @@ TEST(SpriteSheets, SizesServeThePlay)
         {"blood", 1, 64, 160},     // bosses at scale 1 are large
         {"shadow", 1, 64, 160},   {"e19", 1, 64, 160},
     };
+    TBitmap playfield;
     for (const TSize& s : sizes) {
-        TBitmap sheet;
-        LoadPicture(SheetPath(s.name), sheet);
-        const std::int32_t side = sheet.Height() * s.scale;
-        EXPECT_GE(side, s.minSide) << s.name;
-        EXPECT_LE(side, s.maxSide) << s.name;
+        TCSC set;
+        set.LoadBmp(s.name, s.name == std::string("mine") ? 12 : 0, playfield, s.scale);
+        EXPECT_GE(set.height, s.minSide) << s.name;
+        EXPECT_LE(set.height, s.maxSide) << s.name;
     }
 }
 

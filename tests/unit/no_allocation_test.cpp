@@ -1,6 +1,15 @@
 // What runs every frame allocates nothing: blits, fills, text in cached
-// glyphs, key reads, sound requests and the scheduler's pass.
+// glyphs, key reads, sound requests, the scheduler's pass, and a frame of
+// characters moving, colliding and being drawn.
+#include "chara/UnitEnemy.h"
+#include "chara/UnitMine.h"
+#include "chara/UnitPools.h"
+#include "chara/UnitTShot.h"
 #include "graphics/MyImage.h"
+#include "graphics/UnitScreenBuf.h"
+#include "platform/Keys.h"
+#include "runtime/UnitMain.h"
+#include "support/GameRuntime.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "runtime/MyTime.h"
@@ -79,6 +88,76 @@ TEST(NoAllocation, AFrameOfDrawingSoundKeysAndSchedulingAllocatesNothing)
     EXPECT_EQ(allocations, 0);
     Platform::UseClock(nullptr);
     Audio::Close();
+}
+
+// The collision tests a frame of play makes: player bullets against
+// enemies, enemy bullets and enemies against the player.
+void Collide()
+{
+    for (const auto& enemy : Enemies) {
+        if (!enemy->alive || !enemy->onScreen()) continue;
+        for (const auto& shot : Shots) {
+            if (!shot->alive || !enemy->hits(*shot)) continue;
+            shot->setPresence(false);
+            enemy->damage(shot->power);
+            if (!enemy->alive) break;
+        }
+    }
+    if (!Mine->hittable()) return;
+    for (const auto& bullet : EShots)
+        if (bullet->alive && bullet->onScreen() && bullet->hits(*Mine)) return Mine->hit();
+    for (const auto& enemy : Enemies)
+        if (enemy->alive && enemy->onScreen() && enemy->hits(*Mine)) return Mine->hit();
+}
+
+void DrawCharacters()
+{
+    ScreenBufMain->ClearBuf();
+    for (TChara* chara : AllCharas) chara->draw();
+    ScreenBufSide->ClearBuf();
+    ScreenBufSide->DrawStatus();
+    ScreenBufSide->DrawStageName(StageNo);
+    ScreenBufSide->DrawScore(Score);
+}
+
+void PlayFrame(std::int32_t frame)
+{
+    ++StageFrame;
+    if (frame % 7 == 0) spawnEnemy(std::uint8_t(frame / 7 % 10), 150 + frame % 200, 100);
+    if (frame == 40) spawnBoss(19, 256, 200);
+    if (frame == 60) Enemies[BossSlot]->damage(100);
+    if (frame == 90) spawnFriend();
+    if (frame % 50 == 25 && Mine->hittable()) Mine->hit();
+    TickWaveHold();
+    Mine->recharge();
+    playerControl();
+    MoveAll();
+    Collide();
+    DrawCharacters();
+    Mine->endFrame();
+}
+
+TEST(NoAllocation, FramesOfCharactersMovingCollidingAndDrawnAllocateNothing)
+{
+    TGameRuntime runtime;
+    runtime.PrepareStage();
+    for (const char* set : {"teki01", "teki01t", "teki02", "teki02r", "teki03", "teki03r", "teki04", "teki04r",
+                            "teki06", "teki06g", "my2"})
+        Name2CSC(set);
+    // Every glyph the panel shows, rendered once into the cache.
+    Mine->lives = 6;
+    DrawCharacters();
+    ScreenBufSide->DrawScore(1234567890);
+    Mine->lives = 5;
+    Score = 5000;
+    for (std::uint8_t key : {VK::Z, VK::X, VK::C, VK::A, VK::S, VK::Left, VK::Up, VK::D}) KeyTableKeyDown(key);
+
+    counting = true;
+    for (std::int32_t frame = 0; frame < 200; ++frame) PlayFrame(frame);
+    counting = false;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_LT(Mine->lives, 5) << "ships were lost on the way";
+    EXPECT_GT(Score, 5000 - 1000) << "enemies were shot";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/Audio.h"
 #include "runtime/MyWave.h"
+#include "support/SoundLog.h"
 
 #include <gtest/gtest.h>
 
@@ -17,24 +18,16 @@ protected:
         Audio::StartLog();
     }
     void TearDown() override { Audio::Close(); }
-
-    static std::vector<std::string> Played()
-    {
-        std::vector<std::string> names;
-        for (const Audio::TEvent& e : Audio::Log())
-            if (e.kind == Audio::TEventKind::Wave) names.push_back(e.name);
-        return names;
-    }
 };
 
 TEST_F(WaveHoldOff, HoldOfOneDropsTheRestOfTheTickOnly)
 {
     PlayWaveHold(Sound::Collapse, 1);
     PlayWave(Sound::Pan);
-    EXPECT_EQ(Played(), std::vector<std::string>{std::string(Sound::Collapse)});
+    EXPECT_EQ(PlayedWaves(), std::vector<std::string>{std::string(Sound::Collapse)});
     TickWaveHold();
     PlayWave(Sound::Pan);
-    EXPECT_EQ(Played().back(), Sound::Pan);
+    EXPECT_EQ(PlayedWaves().back(), Sound::Pan);
     EXPECT_EQ(CurrentSound, Sound::Pan);
 }
 
@@ -51,10 +44,10 @@ TEST_F(WaveHoldOff, BombHoldsFortyEightTicks)
         TickWaveHold();
         PlayWave(Sound::HitBit);
     }
-    EXPECT_EQ(Played().size(), 1u);
+    EXPECT_EQ(PlayedWaves().size(), 1u);
     TickWaveHold();
     PlayWave(Sound::HitBit);
-    EXPECT_EQ(Played().size(), 2u);
+    EXPECT_EQ(PlayedWaves().size(), 2u);
 }
 
 TEST_F(WaveHoldOff, ForcedPlaysIgnoreAndReplaceTheHold)
@@ -62,18 +55,18 @@ TEST_F(WaveHoldOff, ForcedPlaysIgnoreAndReplaceTheHold)
     ForcePlayWaveHold(Sound::Bomb, 48);
     ForcePlayWave(Sound::Bullet);
     EXPECT_EQ(WaveHold, 0) << "ForcePlayWave leaves no hold-off";
-    EXPECT_EQ(Played().back(), Sound::Bullet);
+    EXPECT_EQ(PlayedWaves().back(), Sound::Bullet);
     PlayWaveHold(Sound::Fire, 16);
     ForcePlayWaveHold(Sound::Open, 30);
     EXPECT_EQ(WaveHold, 30);
-    EXPECT_EQ(Played().back(), Sound::Open);
+    EXPECT_EQ(PlayedWaves().back(), Sound::Open);
 }
 
 TEST_F(WaveHoldOff, HoldPlayDuringAHoldIsDroppedAndKeepsTheOldCount)
 {
     PlayWaveHold(Sound::Collapse, 2);
     PlayWaveHold(Sound::Collapse, 2);
-    EXPECT_EQ(Played().size(), 1u);
+    EXPECT_EQ(PlayedWaves().size(), 1u);
     EXPECT_EQ(WaveHold, 2);
 }
 
@@ -82,9 +75,9 @@ TEST_F(WaveHoldOff, CollapseEveryFrameIsHeardEverySecondTick)
     int heard = 0;
     for (int tick = 0; tick < 10; ++tick) {
         TickWaveHold();
-        const std::size_t before = Played().size();
+        const std::size_t before = PlayedWaves().size();
         PlayWaveHold(Sound::Collapse, 2);
-        heard += Played().size() > before;
+        heard += PlayedWaves().size() > before;
     }
     EXPECT_EQ(heard, 5);
 }
@@ -96,7 +89,7 @@ TEST_F(WaveHoldOff, StopDuringAHoldDoesNothingAndResetFreesTheTitleCall)
     EXPECT_EQ(CurrentSound, Sound::Break);
     ResetWaveHold();
     PlayWave(Sound::TitleCall);
-    EXPECT_EQ(Played().back(), Sound::TitleCall);
+    EXPECT_EQ(PlayedWaves().back(), Sound::TitleCall);
     StopWave();
     EXPECT_TRUE(CurrentSound.empty());
     EXPECT_EQ(Audio::Log().back().kind, Audio::TEventKind::WaveStop);
