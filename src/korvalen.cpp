@@ -14,11 +14,13 @@ int RunGame()
     Application::Initialize(Application::TBackend::Window);
     Application::SetTitle(ApplicationTitle);
     Audio::Open(Audio::TBackend::Device);
+    StartUnits();
     TFormMain form;
     FormMain = &form;
     Application::CreateForm(form);
     Application::Run();
     FormMain = nullptr;
+    StopUnits();
     Audio::Close();
     Application::Finalize();
     return EXIT_SUCCESS;

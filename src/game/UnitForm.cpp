@@ -1,6 +1,8 @@
 #include "UnitForm.h"
 
 #include "UnitFrame.h"
+#include "UnitTitle.h"
+#include "graphics/UnitBrrBmp.h"
 #include "chara/UnitPools.h"
 #include "platform/Keys.h"
 #include "runtime/MyMidi.h"
@@ -48,6 +50,8 @@ void TFormMain::FormCreate()
     LoadSprites();
     // 10. The player and the bullets get the sets just loaded.
     AssignCharaSprites();
+    // 11. The title: the window black, the title call, the title scene.
+    EnterTitle();
 }
 
 // Shut-down, the reverse of what start-up made.
@@ -85,4 +89,17 @@ void TFormMain::AppDeactivate()
 {
     Pause = true;
     ClearKeys();
+}
+
+void StartUnits()
+{
+    TitleStrip = std::make_unique<TBitmap>();
+    TitleStrip->SetSize(ClientSize, 10);
+    BrrBmp = std::make_unique<TBrrBmp>();
+}
+
+void StopUnits()
+{
+    BrrBmp.reset();
+    TitleStrip.reset();
 }

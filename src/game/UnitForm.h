@@ -27,3 +27,8 @@ public:
 };
 
 extern TFormMain* FormMain;
+
+// What the units make before the main form exists (the title strip, the
+// barrier), and free after it is gone.
+void StartUnits();
+void StopUnits();

@@ -1,9 +1,12 @@
 #include "UnitFrame.h"
 
+#include "UnitForm.h"
 #include "chara/UnitMine.h"
 #include "chara/UnitPools.h"
+#include "chara/UnitTChara.h"
 #include "graphics/UnitScreenBuf.h"
 #include "graphics/UnitTCSC.h"
+#include "runtime/UnitMain.h"
 
 #include <array>
 #include <string_view>
@@ -27,7 +30,51 @@ constexpr std::array<TFixedSet, 8> FixedSets = {{
     {"bom02b", 10},  // the player's last explosion
 }};
 
+// The blast shrinks once per drawn frame: from 250 it fills the window white,
+// then darkens as a circle, 237, 225, 213, … 2, 1, 0.
+void DrawPlayerBlast()
+{
+    if (Mine->bombEffect <= 0) return;
+    ScreenBufMain->DrawBlast(Mine->bombX, Mine->bombY, Mine->bombEffect);
+    Mine->bombEffect = Mine->bombEffect * 19 / 20;
+}
+
+void DrawPlayerLaser()
+{
+    if (Mine->laserWidth > 0) ScreenBufMain->DrawLaser(Mine->x, Mine->y, Mine->laserWidth);
+}
+
+// The barrier glows over everything drawn before it.
+void DrawPlayerBarrier()
+{
+    if (Mine->barrier) ScreenBufMain->DrawBarrier(Mine->x, Mine->y);
+}
+
+// Later steps lie over earlier ones: enemy bullets, last in the list, are on top.
+void DrawMainBuf()
+{
+    ScreenBufMain->ClearBuf();
+    ScreenBufMain->UpdateBackground(StageNo);
+    DrawPlayerBlast();
+    DrawPlayerLaser();
+    for (TChara* chara : AllCharas) chara->draw();
+    DrawPlayerBarrier();
+    if (GameOverCount > 0) ScreenBufMain->DrawCenterText("Game Over");
+    ScreenBufMain->Present();
+}
+
+void DrawSideBuf()
+{
+    ScreenBufSide->ClearBuf();
+    ScreenBufSide->DrawStatus();
+    ScreenBufSide->DrawStageName(StageNo);
+    ScreenBufSide->DrawScore(Score);
+    ScreenBufSide->Present();
+}
+
 }  // namespace
+
+void (*OnGameFrameDrawn)() = nullptr;
 
 void CreateBuffers()
 {
@@ -50,4 +97,22 @@ void FreeBuffers()
     ScreenBufMain.reset();
     ScreenBufSide.reset();
     for (std::unique_ptr<TCSC>& set : CSCTable) set.reset();
+}
+
+void DrawGameFrame()
+{
+    DrawMainBuf();
+    DrawSideBuf();
+    FormMain->showFPS();
+    if (OnGameFrameDrawn) OnGameFrameDrawn();
+}
+
+void DrawPauseFrame()
+{
+    ScreenBufMain->ClearBuf();
+    ScreenBufMain->UpdateBackground(StageNo);
+    ScreenBufMain->DrawCenterText("   Pause");
+    ScreenBufMain->Present();
+    DrawSideBuf();
+    FormMain->showFPS();
 }

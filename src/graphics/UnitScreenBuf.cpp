@@ -1,7 +1,10 @@
 #include "UnitScreenBuf.h"
 
+#include "UnitBrrBmp.h"
 #include "platform/Application.h"
+#include "runtime/MyRandom.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 
@@ -23,6 +26,19 @@ constexpr std::int32_t IconSpacing = 32;
 // Both windows sit at work x 128 and the panel is shown 256 pixels further
 // right, so a panel x is the playfield x minus 256.
 constexpr std::int32_t PanelOffset = 256;
+
+// The star colours by stage; the Another stage's are black (it shows no stars).
+constexpr std::int32_t StarKinds = 11;
+constexpr std::int32_t ChangingStars = 7;  // each channel random, the entry's channels as bounds
+constexpr std::array<std::array<std::int32_t, 3>, StarKinds> StarColors = {{
+    {224, 224, 0}, {0, 112, 224}, {0, 224, 0},     {224, 0, 224},   {224, 0, 0}, {224, 224, 0},
+    {0, 224, 112}, {224, 224, 224}, {128, 128, 255}, {64, 64, 64}, {0, 0, 0},
+}};
+constexpr std::int32_t MaxLaserWidth = 10;
+constexpr std::int32_t FullBlast = 250;
+constexpr std::int32_t CenterTextX = 208, CenterTextY = 308;
+
+TPixel Halved(TPixel p) { return TPixel{std::uint8_t(p.b / 2), std::uint8_t(p.g / 2), std::uint8_t(p.r / 2)}; }
 
 TColor MaxColor(std::int32_t phase)
 {
@@ -187,6 +203,114 @@ void TScreenBufMain::InitMain(std::int32_t w, std::int32_t h, TPixel pixel)
 {
     InitBuf(w, h, pixel);
     FlashPending = false;
+}
+
+void TScreenBufMain::InitStars(std::int32_t kind)
+{
+    // Any stage past the last table entry is the Another stage.
+    kind = std::min(kind, StarKinds - 1);
+    for (TStar& star : Stars) RespawnStar(star, OriginY + Random(Height), kind);
+}
+
+void TScreenBufMain::RespawnStar(TStar& star, std::int32_t y, std::int32_t kind)
+{
+    const std::array<std::int32_t, 3>& entry = StarColors[std::size_t(kind)];
+    star.x = OriginX + Random(Width);
+    star.y = y - 1;
+    star.speed = 1 + Random(6);
+    if (kind == ChangingStars) {
+        const auto r = std::uint8_t(Random(entry[0]));
+        const auto g = std::uint8_t(Random(entry[1]));
+        const auto b = std::uint8_t(Random(entry[2]));
+        star.color = MakeTriple(r, g, b);
+    } else {
+        const std::int32_t l = Random(256);
+        star.color = MakeTriple(std::uint8_t(entry[0] * l / 256), std::uint8_t(entry[1] * l / 256),
+                                std::uint8_t(entry[2] * l / 256));
+    }
+    star.dim = Halved(star.color);
+}
+
+void TScreenBufMain::UpdateBackground(std::int32_t stage)
+{
+    if (FlashPending) FlashFill();
+    else if (stage < 10) MoveStars(stage);
+    else DrawDarkRects();
+}
+
+void TScreenBufMain::FlashFill()
+{
+    Work.Canvas().FillRect({0, 0, Width + 2 * Margin, Height + 2 * Margin});
+    FlashPending = false;
+}
+
+void TScreenBufMain::MoveStars(std::int32_t kind)
+{
+    for (TStar& star : Stars) {
+        star.y += star.speed;
+        if (star.y - 1 >= Bottom) RespawnStar(star, OriginY, kind);
+        // A streak speed + 1 long with a dim rim; it stays inside the margin, so
+        // no bounds test is needed.
+        const std::size_t x = std::size_t(star.x);
+        for (std::int32_t r = star.y; r <= star.y + star.speed; ++r) {
+            const std::span<TPixel> row = WorkRows[std::size_t(r)];
+            row[x] = star.color;
+            row[x - 1] = star.dim;
+            row[x + 1] = star.dim;
+        }
+        WorkRows[std::size_t(star.y - 1)][x] = star.dim;
+        WorkRows[std::size_t(star.y + star.speed + 1)][x] = star.dim;
+    }
+}
+
+void TScreenBufMain::DrawDarkRects()
+{
+    for (int i = 0; i < 10; ++i) {
+        SetBrushRGB(0, std::uint8_t(Random(32)), 0);
+        const std::int32_t w = 32 + Random(96);
+        const std::int32_t h = 52 + Random(156);
+        const std::int32_t left = Margin + Random(256) - w / 2;
+        const std::int32_t top = Margin + Random(416) - h / 2;
+        Work.Canvas().FillRect({left, top, left + w, top + h});
+        SetBrushWhite();
+    }
+}
+
+void TScreenBufMain::DrawBarrier(std::int32_t x, std::int32_t y)
+{
+    Work.Canvas().BitBlt(x - TBrrBmp::Width / 2, y - TBrrBmp::Height / 2, TBrrBmp::Width, TBrrBmp::Height,
+                         BrrBmp->GetBitmap(), 0, 0, SRCPAINT);
+}
+
+void TScreenBufMain::DrawLaser(std::int32_t x, std::int32_t y, std::int32_t w)
+{
+    // Paler as it widens; the half-width stays at most 10, so no channel passes 255.
+    const std::int32_t c = w * 128 / MaxLaserWidth;
+    const auto red = std::uint8_t(c + Random(128));
+    const auto green = std::uint8_t(c + Random(128));
+    SetBrushRGB(red, green, 255);
+    Work.Canvas().FillRect({x - w, OriginY, x + w, y});
+    SetBrushWhite();
+}
+
+void TScreenBufMain::DrawBlast(std::int32_t x, std::int32_t y, std::int32_t r)
+{
+    const std::int32_t b = r * 255 / FullBlast;
+    SetBrushRGB(std::uint8_t(b), std::uint8_t(b), std::uint8_t(128 + b / 2));
+    if (r >= FullBlast) Work.Canvas().FillRect({OriginX, OriginY, Right, Bottom});
+    else Work.Canvas().Ellipse({x - r, y - r, x + r, y + r});
+    SetBrushWhite();
+}
+
+void TScreenBufMain::DrawCenterText(std::string_view text)
+{
+    SetFont(clWhite, 14);
+    const std::int32_t x = CenterTextX - 1 + Random(3);
+    const std::int32_t y = CenterTextY - 1 + Random(3);
+    PutText(x, y, text);
+    Work.Canvas().SetFontColor(clBlack);
+    PutText(CenterTextX, CenterTextY, text);
+    ResetColors();
 }
 
 void RequestFlash() { ScreenBufMain->FlashPending = true; }

@@ -84,13 +84,41 @@ public:
     void DrawScore(std::int32_t score);
 };
 
-// The playfield.
+// One star of the playfield's falling star field: its head, speed and colours.
+struct TStar {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t speed = 0;  // 1 … 6 pixels per frame
+    TPixel color;
+    TPixel dim;  // each channel of color halved
+};
+
+constexpr std::size_t StarCount = 64;
+
+// The playfield: its moving background (star field, the Another stage's dark
+// rectangles, a one-frame white flash), the player's weapon effects and the
+// centred messages.
 class TScreenBufMain final : public TScreenBuf {
 public:
+    std::array<TStar, StarCount> Stars{};
     // The next background update fills the whole work bitmap white instead.
     bool FlashPending = false;
 
     void InitMain(std::int32_t w, std::int32_t h, TPixel pixel);
+    // The star field of a stage: its colours by stage number.
+    void InitStars(std::int32_t kind);
+    void RespawnStar(TStar& star, std::int32_t y, std::int32_t kind);
+    void UpdateBackground(std::int32_t stage);
+    void FlashFill();
+    void MoveStars(std::int32_t kind);
+    void DrawDarkRects();
+    void DrawBarrier(std::int32_t x, std::int32_t y);
+    // The beam from the top of the window down to (x, y), 2 × w wide.
+    void DrawLaser(std::int32_t x, std::int32_t y, std::int32_t w);
+    // The bomb's blast of radius r, darkening toward blue as it shrinks.
+    void DrawBlast(std::int32_t x, std::int32_t y, std::int32_t r);
+    // Black text on a white copy that jitters behind it.
+    void DrawCenterText(std::string_view text);
 };
 
 // "Another" from stage 10 on, otherwise "Stage" and the number.

@@ -41,6 +41,7 @@ struct TState {
     std::function<void()> eventSource;
     std::deque<THeadlessEvent> events;
     std::deque<std::int32_t> answers;
+    std::int32_t yesNoAnswer = Application::IDNO;
     std::string lastBoxText, lastBoxCaption;
     std::uint32_t boxCount = 0;
     std::uint32_t presentCount = 0;
@@ -349,7 +350,7 @@ std::int32_t MessageBox(const std::string& utf8Text, const std::string& utf8Capt
         state.answers.pop_front();
         return answer;
     }
-    return flags == MB_YESNO ? IDNO : IDOK;
+    return flags == MB_YESNO ? state.yesNoAnswer : IDOK;
 }
 
 void ShowFatalError(const std::string& utf8Text)
@@ -383,6 +384,7 @@ void KeyUp(std::uint8_t key) { state.events.push_back({THeadlessEventKind::KeyUp
 void Deactivate() { state.events.push_back({THeadlessEventKind::Deactivate, 0}); }
 void Close() { state.events.push_back({THeadlessEventKind::Close, 0}); }
 void AnswerMessageBox(std::int32_t answer) { state.answers.push_back(answer); }
+void AnswerYesNo(std::int32_t answer) { state.yesNoAnswer = answer; }
 std::uint32_t MessageBoxCount() { return state.boxCount; }
 const std::string& LastMessageBoxText() { return state.lastBoxText; }
 const std::string& LastMessageBoxCaption() { return state.lastBoxCaption; }

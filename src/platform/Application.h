@@ -104,6 +104,8 @@ void Deactivate();
 void Close();
 // Queues the answer for the next message box (IDOK when none is queued).
 void AnswerMessageBox(std::int32_t answer);
+// The answer to every Yes/No box that finds no queued answer (IDNO unless set).
+void AnswerYesNo(std::int32_t answer);
 // How many message boxes have been shown, and the text and caption of the last.
 std::uint32_t MessageBoxCount();
 const std::string& LastMessageBoxText();

@@ -39,6 +39,7 @@ TGameRuntime::TGameRuntime(std::uint64_t seed)
     Platform::UseClock(&clock);
     Application::Initialize(Application::TBackend::Headless);
     Audio::Open(Audio::TBackend::Silent);
+    StartUnits();
     form_ = std::make_unique<TFormMain>();
     FormMain = form_.get();
     Application::CreateForm(*form_);
@@ -51,6 +52,7 @@ TGameRuntime::~TGameRuntime()
     form_->FormDestroy();
     FormMain = nullptr;
     form_.reset();
+    StopUnits();
     Audio::Close();
     Application::Finalize();
     Platform::UseClock(nullptr);

@@ -25,6 +25,7 @@ protected:
         clock = &fake;
         Platform::UseClock(&fake);
         firings.clear();
+        TickSlots.clear();
     }
     void TearDown() override { Platform::UseClock(nullptr); }
 };

@@ -15,6 +15,7 @@ protected:
     {
         Audio::Open(Audio::TBackend::Silent);
         LoadWaves();
+        ResetWaveHold();
         Audio::StartLog();
     }
     void TearDown() override { Audio::Close(); }
