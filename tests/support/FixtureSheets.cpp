@@ -19,6 +19,16 @@ constexpr std::array<TFixtureSheet, 32> GameSheets = {{
     {"e15", 16, 16, 4},      {"e16", 16, 16, 4},       {"e19", 64, 64, 4},       {"e7", 16, 16, 4},
 }};
 
+// A Standard MIDI File of one track holding one note.
+constexpr std::uint8_t OneNotePiece[] = {
+    'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0,                       // format 0, one track, 480 ticks
+    'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, 0x90, 60, 100, 0x60, 0x80, 60, 0,  // a note on and off
+    0, 0xFF, 0x2F, 0,                                                          // end of track
+};
+
+constexpr std::array<std::string_view, 12> Pieces = {"ronri", "varnel", "nozomare", "byakuya", "ketudan", "ito",
+                                                     "jenoside", "namae", "fukai", "velmor", "end", "yomenai"};
+
 DataGen::Rgb ToRgb(const TFixturePixel& p) { return {p.r, p.g, p.b}; }
 
 void Write(const TTempFolder& folder, std::string_view name, const DataGen::PixelImage& image)
@@ -58,4 +68,6 @@ void WriteGameFixtureSheets(const TTempFolder& folder)
     for (const TFixtureSheet& sheet : GameSheets) WriteFixtureSheet(folder, sheet);
     // The side panel's background: a plain dark grey picture.
     Write(folder, "sideback", DataGen::PixelImage(160, 416, DataGen::Rgb{40, 40, 48}));
+    for (std::string_view piece : Pieces)
+        folder.Write(std::filesystem::path("dat") / (std::string(piece) + ".mid"), OneNotePiece);
 }

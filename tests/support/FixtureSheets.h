@@ -30,5 +30,6 @@ void WriteFixtureSheet(const TTempFolder& folder, const TFixtureSheet& sheet,
 // Writes a sheet from explicit pixels, row by row, top first.
 void WriteFixtureBitmap(const TTempFolder& folder, std::string_view name, std::int32_t width, std::int32_t height,
                         const std::vector<TFixturePixel>& pixels);
-// Every sheet the game loads by name (fixed sets, stage sets) and the side panel.
+// Every sheet the game loads by name (fixed sets, stage sets), the side
+// panel, and a one-note piece of music for every stage.
 void WriteGameFixtureSheets(const TTempFolder& folder);

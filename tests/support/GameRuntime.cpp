@@ -6,6 +6,7 @@
 #include "platform/Application.h"
 #include "platform/Audio.h"
 #include "runtime/MyRandom.h"
+#include "runtime/MyTime.h"
 #include "runtime/MyWave.h"
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
@@ -68,3 +69,14 @@ void TGameRuntime::PrepareStage()
     Mine->enter();
     for (int i = 0; i < 16; ++i) Mine->update();
 }
+
+void TGameRuntime::Tick(std::int32_t n)
+{
+    for (std::int32_t i = 0; i < n; ++i) {
+        clock.Advance(51);
+        TickSlots.at(1).Callback();
+    }
+}
+
+void TGameRuntime::Press(std::uint8_t key) { form_->FormKeyDown(key); }
+void TGameRuntime::Release(std::uint8_t key) { form_->FormKeyUp(key); }

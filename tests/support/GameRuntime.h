@@ -28,6 +28,11 @@ public:
     // the store's stage entries free, the player entered and come to rest,
     // and the stage clock at 0.
     void PrepareStage();
+    // Runs the current scene's tick n times, 51 ms apart, as the frame loop would.
+    void Tick(std::int32_t n = 1);
+    // A key pressed or released through the form, as between two ticks.
+    void Press(std::uint8_t key);
+    void Release(std::uint8_t key);
 
 private:
     TTempFolder folder_;
