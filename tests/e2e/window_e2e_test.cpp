@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,13 +75,25 @@ void Stop(pid_t pid)
     }
 }
 
-int FreeDisplayNumber()
+// Starts Xvfb on a display number it picks itself, so that servers started at
+// the same time (tests run side by side) never ask for the same one. Gives the
+// display's name, or "" when Xvfb told none within the time.
+std::string StartXvfb(pid_t& pid)
 {
-    for (int n = 90; n < 190; ++n)
-        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
-            !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-            return n;
-    return -1;
+    int numberPipe[2];
+    if (pipe2(numberPipe, O_CLOEXEC) != 0) return "";
+    fcntl(numberPipe[1], F_SETFD, 0);
+    pid = Spawn({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0",
+                 std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight) + "x24", "-nolisten", "tcp"},
+                {}, {});
+    close(numberPipe[1]);
+    std::string number;
+    pollfd told{numberPipe[0], POLLIN, 0};
+    char c = 0;
+    while (number.size() < 8 && poll(&told, 1, 10000) == 1 && read(numberPipe[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(numberPipe[0]);
+    return number.empty() ? "" : ":" + number;
 }
 
 // A window can go between listing it and asking about it (the game makes and
@@ -146,13 +160,9 @@ protected:
 
     void SetUp() override
     {
-        const int n = FreeDisplayNumber();
-        ASSERT_GE(n, 0) << "no free X display number";
-        displayName = ":" + std::to_string(n);
         XSetErrorHandler(IgnoreXError);
-        xvfb = Spawn({"Xvfb", displayName, "-screen", "0",
-                      std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight) + "x24", "-nolisten", "tcp"},
-                     {}, {});
+        displayName = StartXvfb(xvfb);
+        ASSERT_NE(displayName, "") << "Xvfb did not start";
         ASSERT_TRUE(WaitFor(10s, [&] { return (display = XOpenDisplay(displayName.c_str())) != nullptr; }))
             << "Xvfb did not start";
         playDir = fs::temp_directory_path() / ("korvalen-e2e-" + std::to_string(getpid()));
