@@ -24,6 +24,6 @@ done
 while IFS= read -r hit; do
   echo "$hit: only src/platform/ may include this library"
   status=1
-done < <(grep -rnE '^#include [<"](SDL|jpeglib|iconv|fontconfig|ft2build|X11)' "$src" --include='*.h' --include='*.cpp' |
+done < <(grep -rnE '^#include [<"](SDL|jpeglib|iconv|fontconfig|ft2build|X11|xcb)' "$src" --include='*.h' --include='*.cpp' |
          grep -v "^$src/platform/" || true)
 exit $status

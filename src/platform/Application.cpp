@@ -2,16 +2,20 @@
 // stand-in that takes its events from a script.
 #include "Application.h"
 
+#include "Displays.h"
 #include "Fonts.h"
 #include "Keys.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -229,15 +233,77 @@ std::int32_t ShowSdlMessageBox(const std::string& text, const std::string& capti
     return pressed;
 }
 
-// Without a display SDL falls back to drivers that draw nowhere; a game
-// running unseen would look like a hang, so that is an error unless asked for.
-void RefuseInvisibleDriver()
+constexpr auto DisplayRetryTime = std::chrono::seconds(2);
+constexpr auto DisplayRetryPause = std::chrono::milliseconds(20);
+constexpr const char* DefaultWaylandDisplay = "wayland-0";
+
+std::string Environment(const char* name)
 {
-    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    const char* requested = std::getenv("SDL_VIDEODRIVER");
-    if ((driver != "offscreen" && driver != "dummy") || (requested && *requested)) return;
-    SDL_Quit();
-    throw std::runtime_error("cannot open a window: no display found (is DISPLAY or WAYLAND_DISPLAY set?)");
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string Lowercase(std::string text)
+{
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::runtime_error DisplayError(const std::string& display, const std::string& answer)
+{
+    return std::runtime_error("cannot open the display \"" + display + "\": " + answer);
+}
+
+// Holding a connection of our own keeps a busy X server from resetting while
+// SDL connects. A server that cuts connections short is tried again for a
+// moment; one that is not there fails at once.
+void InitX11Video(const std::string& display)
+{
+    if (display.empty()) throw std::runtime_error("cannot open a window: no display is set (DISPLAY is empty)");
+    const auto giveUp = std::chrono::steady_clock::now() + DisplayRetryTime;
+    for (;;) {
+        const TX11Connection held(display);
+        if (held.Connected()) {
+            if (SDL_Init(SDL_INIT_VIDEO) == 0) return;
+            throw DisplayError(display, SDL_GetError());
+        }
+        if (!held.CutShort() || std::chrono::steady_clock::now() >= giveUp)
+            throw DisplayError(display, held.Failure());
+        std::this_thread::sleep_for(DisplayRetryPause);
+    }
+}
+
+// A Wayland compositor does not drop new clients the way a resetting X
+// server does: one try.
+void InitWaylandVideo(const std::string& display)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return;
+    const std::string failure = WaylandFailure(display);
+    throw DisplayError(display, failure.empty() ? SDL_GetError() : failure);
+}
+
+void InitRequestedVideo(const std::string& driver)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        throw std::runtime_error("cannot open a window with the \"" + driver + "\" video driver: " + SDL_GetError());
+}
+
+// SDL's driver for the display the environment names, asked for by name. Left
+// to itself SDL tries its drivers in turn (printing the complaints of those it
+// does not use) and, when the display does not answer, ends on one that draws
+// nowhere: a game running unseen would look like a hang. Only an explicit
+// SDL_VIDEODRIVER gets such a driver.
+void InitVideo()
+{
+    const std::string requested = Lowercase(Environment("SDL_VIDEODRIVER"));
+    const std::string x11 = Environment("DISPLAY"), wayland = Environment("WAYLAND_DISPLAY");
+    const std::string driver = !requested.empty() ? requested : !x11.empty() ? "x11" : !wayland.empty() ? "wayland" : "";
+    if (driver.empty())
+        throw std::runtime_error("cannot open a window: no display is set (neither DISPLAY nor WAYLAND_DISPLAY)");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.c_str());
+    if (driver == "x11") InitX11Video(x11);
+    else if (driver == "wayland") InitWaylandVideo(wayland.empty() ? DefaultWaylandDisplay : wayland);
+    else InitRequestedVideo(driver);
 }
 
 }  // namespace
@@ -278,9 +344,7 @@ void Initialize(TBackend backend)
     state = TState{};
     state.backend = backend;
     if (backend == TBackend::Window) {
-        if (SDL_Init(SDL_INIT_VIDEO) != 0)
-            throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
-        RefuseInvisibleDriver();
+        InitVideo();
         SDL_StopTextInput();
     }
     state.initialized = true;

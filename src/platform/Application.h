@@ -53,7 +53,7 @@ enum class TBackend {
 };
 
 // Initialises the application with a backend; throws std::runtime_error when
-// no window can be opened.
+// no window can be opened, naming the display asked for and what answered.
 void Initialize(TBackend backend);
 // The application's title (the name the desktop shows for the program).
 void SetTitle(const std::string& utf8Title);

@@ -1,6 +1,6 @@
 // End to end: the real program in a real X server (Xvfb). It opens its
 // centred, black 416 × 416 window titled "Korvalen" and ends with status 0
-// when the window is closed.
+// when the window is closed, also while other clients come and go.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, Status) would clash with it.
@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,14 +75,31 @@ void Stop(pid_t pid)
     }
 }
 
-int FreeDisplayNumber()
+// Starts Xvfb on a display number it picks itself, so that servers started at
+// the same time (tests run side by side) never ask for the same one. Gives the
+// display's name, or "" when Xvfb told none within the time.
+std::string StartXvfb(pid_t& pid)
 {
-    for (int n = 90; n < 190; ++n)
-        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
-            !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-            return n;
-    return -1;
+    int numberPipe[2];
+    if (pipe2(numberPipe, O_CLOEXEC) != 0) return "";
+    fcntl(numberPipe[1], F_SETFD, 0);
+    pid = Spawn({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0",
+                 std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight) + "x24", "-nolisten", "tcp"},
+                {}, {});
+    close(numberPipe[1]);
+    std::string number;
+    pollfd told{numberPipe[0], POLLIN, 0};
+    char c = 0;
+    while (number.size() < 8 && poll(&told, 1, 10000) == 1 && read(numberPipe[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(numberPipe[0]);
+    return number.empty() ? "" : ":" + number;
 }
+
+// A window can go between listing it and asking about it (the game makes and
+// drops windows while SDL sets up drawing): the call then fails and its result
+// says so, instead of Xlib's default handler ending the test.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 std::string WindowName(Display* d, Window w)
 {
@@ -103,21 +122,47 @@ Window FindWindow(Display* d, Window parent, const std::string& name)
     return found;
 }
 
+// Whether the game's 416 × 416 window is on screen, asked over a connection
+// of its own that is closed again.
+bool GameWindowShown(const std::string& displayName)
+{
+    Display* d = XOpenDisplay(displayName.c_str());
+    if (!d) return false;
+    const Window w = FindWindow(d, DefaultRootWindow(d), "Korvalen");
+    XWindowAttributes a{};
+    const bool shown = w && XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && a.width == 416 &&
+                       a.height == 416;
+    XCloseDisplay(d);
+    return shown;
+}
+
+// A child process that opens and closes X connections every few milliseconds
+// until stopped, for at most the limit.
+pid_t StartChurn(const std::string& displayName, std::chrono::seconds limit)
+{
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (Display* d = XOpenDisplay(displayName.c_str())) XCloseDisplay(d);
+        std::this_thread::sleep_for(3ms);
+    }
+    _exit(0);
+}
+
 class GameWindow : public ::testing::Test {
 protected:
     pid_t xvfb = -1, game = -1;
+    std::vector<pid_t> churns;
     Display* display = nullptr;
     std::string displayName;
     fs::path playDir;
 
     void SetUp() override
     {
-        const int n = FreeDisplayNumber();
-        ASSERT_GE(n, 0) << "no free X display number";
-        displayName = ":" + std::to_string(n);
-        xvfb = Spawn({"Xvfb", displayName, "-screen", "0",
-                      std::to_string(ScreenWidth) + "x" + std::to_string(ScreenHeight) + "x24", "-nolisten", "tcp"},
-                     {}, {});
+        XSetErrorHandler(IgnoreXError);
+        displayName = StartXvfb(xvfb);
+        ASSERT_NE(displayName, "") << "Xvfb did not start";
         ASSERT_TRUE(WaitFor(10s, [&] { return (display = XOpenDisplay(displayName.c_str())) != nullptr; }))
             << "Xvfb did not start";
         playDir = fs::temp_directory_path() / ("korvalen-e2e-" + std::to_string(getpid()));
@@ -128,6 +173,7 @@ protected:
     void TearDown() override
     {
         Stop(game);
+        for (const pid_t churn : churns) Stop(churn);
         if (display) XCloseDisplay(display);
         Stop(xvfb);
         fs::remove_all(playDir);
@@ -181,6 +227,33 @@ TEST_F(GameWindow, OpensCentredAndBlackAndClosesCleanly)
     Close(w);
     EXPECT_EQ(WaitExit(game, 10000ms), 0);
     game = -1;
+}
+
+// An X server whose last client leaves resets itself and drops connections
+// that arrive meanwhile; with short-lived clients coming and going it does so
+// all the time. The game still opens its window every time.
+TEST_F(GameWindow, OpensWhileOtherClientsComeAndGo)
+{
+    constexpr int Starts = 6, Churns = 2;
+    XCloseDisplay(display);  // held open, it would keep the server from resetting
+    display = nullptr;
+    for (int i = 0; i < Churns; ++i) churns.push_back(StartChurn(displayName, 20s));
+    for (int start = 1; start <= Starts; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        StartGame();
+        int status = 0;
+        bool ended = false;
+        const bool shown = WaitFor(10s, [&] {
+            ended = waitpid(game, &status, WNOHANG) == game;
+            return ended || GameWindowShown(displayName);
+        });
+        if (ended) game = -1;
+        ASSERT_FALSE(ended) << "the game ended with status "
+                            << (WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+        ASSERT_TRUE(shown) << "no window within the time";
+        Stop(game);
+        game = -1;
+    }
 }
 
 }  // namespace
