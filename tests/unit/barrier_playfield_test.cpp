@@ -44,7 +44,9 @@ TEST(Barrier, EveryPictureIsBlackOutsideTheHexagonAndOnlyBlueAndBlackInside)
         for (std::int32_t y = 0; y < 96; ++y)
             for (std::int32_t x = 0; x < 90; ++x) {
                 const TPixel p = picture.Row(y)[x];
-                if (!barrier.IsInside(x, y)) ASSERT_EQ(p, TPixel{}) << x << ", " << y;
+                if (!barrier.IsInside(x, y)) {
+                    ASSERT_EQ(p, TPixel{}) << x << ", " << y;
+                }
                 ASSERT_TRUE(p == TPixel{} || p == MakeTriple(0, 0, 255));
                 someBlue = someBlue || p.b == 255;
             }
@@ -170,7 +172,9 @@ TEST_F(Playfield, TheBlastDarkensAsItShrinks)
     field.DrawBlast(250, 400, 1);
     for (std::int32_t y = 397; y < 403; ++y)
         for (std::int32_t x = 247; x < 253; ++x)
-            if (x < 249 || x > 250 || y < 399 || y > 400) EXPECT_EQ(At(x, y), TPixel{}) << "inside its 2 × 2 box only";
+            if (x < 249 || x > 250 || y < 399 || y > 400) {
+                EXPECT_EQ(At(x, y), TPixel{}) << "inside its 2 × 2 box only";
+            }
 }
 
 TEST_F(Playfield, CentredTextIsBlackOnAWhiteCopyJitteringBehindIt)
