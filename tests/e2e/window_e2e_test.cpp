@@ -229,6 +229,61 @@ TEST_F(GameWindow, OpensCentredAndBlackAndClosesCleanly)
     game = -1;
 }
 
+// How many pixels of the window's rectangle are not black.
+long LitPixels(Display* d, Window w, int left, int top, int width, int height)
+{
+    XImage* image = XGetImage(d, w, left, top, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!image) return -1;
+    long lit = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) lit += XGetPixel(image, x, y) != 0;
+    XDestroyImage(image);
+    return lit;
+}
+
+// The title line, the prompt, Space into stage 0 with its playfield and side
+// panel, P for the frame rate in the caption, and SIGTERM (the quit request
+// that closing the window sends, as no window manager runs here) for a clean
+// exit. Keys are held longer than a tick: shorter taps are not seen.
+TEST_F(GameWindow, PlaysFromTheTitleIntoStageZero)
+{
+    StartGame();
+    Window w = 0;
+    ASSERT_TRUE(WaitFor(15s, [&] { return (w = FindWindow(display, DefaultRootWindow(display), "Korvalen")) != 0; }));
+    ASSERT_TRUE(WaitFor(5s, [&] {
+        XWindowAttributes a{};
+        return XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable;
+    }));
+    const auto key = [&](const char* name) {
+        ASSERT_EQ(WaitExit(Spawn({"xdotool", "windowfocus", "--sync", std::to_string(w)}, {"DISPLAY=" + displayName}, {}),
+                           5000ms),
+                  0);
+        ASSERT_EQ(WaitExit(Spawn({"xdotool", "keydown", name}, {"DISPLAY=" + displayName}, {}), 5000ms), 0);
+        std::this_thread::sleep_for(250ms);
+        ASSERT_EQ(WaitExit(Spawn({"xdotool", "keyup", name}, {"DISPLAY=" + displayName}, {}), 5000ms), 0);
+    };
+
+    EXPECT_TRUE(WaitFor(20s, [&] { return LitPixels(display, w, 0, 150, 416, 10) > 50; })) << "the title line";
+    EXPECT_TRUE(WaitFor(20s, [&] { return LitPixels(display, w, 0, 400, 416, 16) > 50; })) << "the prompt";
+    EXPECT_EQ(LitPixels(display, w, 0, 0, 416, 140), 0) << "nothing else on the title";
+
+    key("space");
+    EXPECT_TRUE(WaitFor(10s, [&] { return LitPixels(display, w, 256, 0, 160, 416) > 20000; }))
+        << "the side panel shows";
+    EXPECT_TRUE(WaitFor(10s, [&] { return LitPixels(display, w, 0, 0, 256, 416) > 100; })) << "the playfield's stars";
+    EXPECT_GT(LitPixels(display, w, 316, 0, 100, 27), 30) << "the stage name";
+
+    key("p");
+    EXPECT_TRUE(WaitFor(10s, [&] {
+        const std::string caption = WindowName(display, w);
+        return caption.size() > 3 && caption.substr(caption.size() - 3) == "fps";
+    })) << "the frame rate in the caption: \"" << WindowName(display, w) << "\"";
+
+    kill(game, SIGTERM);
+    EXPECT_EQ(WaitExit(game, 10000ms), 0);
+    game = -1;
+}
+
 // An X server whose last client leaves resets itself and drops connections
 // that arrive meanwhile; with short-lived clients coming and going it does so
 // all the time. The game still opens its window every time.
