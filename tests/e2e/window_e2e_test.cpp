@@ -1,6 +1,7 @@
 // End to end: the real program in a real X server (Xvfb). It opens its
-// centred, black 416 × 416 window titled "Korvalen" and ends with status 0
-// when the window is closed, also while other clients come and go.
+// centred, black 416 × 416 window titled "Korvalen", also while other clients
+// come and go; shows the title, starts stage 0 on Space and the frame rate on
+// P; and ends with status 0 when the window is closed.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, Status) would clash with it.
