@@ -44,6 +44,21 @@ void BM_DrawFullPoolOfSprites(benchmark::State& state)
 }
 BENCHMARK(BM_DrawFullPoolOfSprites);
 
+// The same sprites drawn the way the game draws them: both passes at once.
+void BM_DrawFullPoolOfMaskedSprites(benchmark::State& state)
+{
+    TBitmap work, image, mask;
+    Fill(work, 512, 672, MakeTriple(0, 0, 0));
+    Fill(image, 32, 32, MakeTriple(200, 100, 50));
+    Fill(mask, 32, 32, MakeTriple(0, 0, 0));
+    for (auto _ : state) {
+        for (std::int32_t i = 0; i < CharacterCount; ++i)
+            work.Canvas().MaskBlt(128 + (i * 37) % 240, 128 + (i * 53) % 400, 32, 32, mask, image);
+    }
+    state.SetItemsProcessed(state.iterations() * CharacterCount);
+}
+BENCHMARK(BM_DrawFullPoolOfMaskedSprites);
+
 // The side panel's text of one frame: stage name, label and score, cached glyphs.
 void BM_SidePanelText(benchmark::State& state)
 {

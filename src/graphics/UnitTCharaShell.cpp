@@ -20,10 +20,9 @@ void TCharaShell::DrawAt(TBitmap& target, std::int32_t cx, std::int32_t cy) cons
     if (x + width <= Playfield::Left || x >= Playfield::Right) return;
     const std::int32_t y = cy - height / 2;
     if (y + height <= Playfield::Top || y >= Playfield::Bottom) return;
-    // The classic two-pass mask blit: punch the opaque area black, then lay
-    // the picture into the hole.
-    target.Canvas().BitBlt(x, y, width, height, mask, 0, 0, SRCAND);
-    target.Canvas().BitBlt(x, y, width, height, image, 0, 0, SRCPAINT);
+    // The mask punches the opaque area black and the picture is laid into the
+    // hole (SRCAND, then SRCPAINT), both in one pass.
+    target.Canvas().MaskBlt(x, y, width, height, mask, image);
 }
 
 bool TCharaShell::IsSolid(std::int32_t x, std::int32_t y) const

@@ -19,33 +19,66 @@ namespace {
 
 constexpr std::int32_t MaxBitmapSide = 8192;
 
-// One row of a raster operation. The operation is the same for every byte of
-// every channel, so it runs eight bytes at a time.
-template <typename Op>
-void CombineRow(std::span<TPixel> to, std::span<const TPixel> from, Op op)
+// The rows a blit touches, proven inside both bitmaps by the clipping, so the
+// inner loops run on plain pointers.
+struct TBlitRows {
+    unsigned char* to;
+    const unsigned char* from;
+    std::ptrdiff_t toStride, fromStride;
+    std::size_t bytes;  // per row
+    std::int32_t rows;
+};
+
+// Each byte of every channel is combined the same way, so a row runs eight
+// bytes at a time (the compiler widens the loop further where it can).
+template <typename TOp>
+void CombineRows(const TBlitRows& b, TOp op)
 {
-    auto* d = reinterpret_cast<unsigned char*>(to.data());
-    const auto* s = reinterpret_cast<const unsigned char*>(from.data());
-    const std::size_t bytes = to.size_bytes();
-    std::size_t i = 0;
-    for (; i + 8 <= bytes; i += 8) {
-        std::uint64_t dv, sv;
-        std::memcpy(&dv, d + i, 8);
-        std::memcpy(&sv, s + i, 8);
-        dv = op(dv, sv);
-        std::memcpy(d + i, &dv, 8);
+    for (std::int32_t r = 0; r < b.rows; ++r) {
+        unsigned char* d = b.to + r * b.toStride;
+        const unsigned char* s = b.from + r * b.fromStride;
+        std::size_t i = 0;
+        for (; i + 8 <= b.bytes; i += 8) {
+            std::uint64_t dv, sv;
+            std::memcpy(&dv, d + i, 8);
+            std::memcpy(&sv, s + i, 8);
+            dv = op(dv, sv);
+            std::memcpy(d + i, &dv, 8);
+        }
+        for (; i < b.bytes; ++i) d[i] = static_cast<unsigned char>(op(std::uint64_t(d[i]), std::uint64_t(s[i])));
     }
-    for (; i < bytes; ++i) d[i] = static_cast<unsigned char>(op(std::uint64_t(d[i]), std::uint64_t(s[i])));
 }
 
-void CombineRow(std::span<TPixel> to, std::span<const TPixel> from, TRop rop)
+void CombineRows(const TBlitRows& b, TRop rop)
 {
     using W = std::uint64_t;
     switch (rop) {
-    case TRop::SrcCopy: std::memmove(to.data(), from.data(), to.size_bytes()); break;
-    case TRop::SrcAnd: CombineRow(to, from, [](W dst, W src) { return dst & src; }); break;
-    case TRop::SrcPaint: CombineRow(to, from, [](W dst, W src) { return dst | src; }); break;
-    case TRop::DstAndNotSrc: CombineRow(to, from, [](W dst, W src) { return dst & ~src; }); break;
+    case TRop::SrcCopy:
+        for (std::int32_t r = 0; r < b.rows; ++r) std::memmove(b.to + r * b.toStride, b.from + r * b.fromStride, b.bytes);
+        break;
+    case TRop::SrcAnd: CombineRows(b, [](W dst, W src) { return dst & src; }); break;
+    case TRop::SrcPaint: CombineRows(b, [](W dst, W src) { return dst | src; }); break;
+    case TRop::DstAndNotSrc: CombineRows(b, [](W dst, W src) { return dst & ~src; }); break;
+    }
+}
+
+// dst := (dst AND mask) OR image, in one pass over the three.
+void MaskRows(const TBlitRows& b, const unsigned char* image)
+{
+    for (std::int32_t r = 0; r < b.rows; ++r) {
+        unsigned char* d = b.to + r * b.toStride;
+        const unsigned char* m = b.from + r * b.fromStride;
+        const unsigned char* p = image + r * b.fromStride;
+        std::size_t i = 0;
+        for (; i + 8 <= b.bytes; i += 8) {
+            std::uint64_t dv, mv, pv;
+            std::memcpy(&dv, d + i, 8);
+            std::memcpy(&mv, m + i, 8);
+            std::memcpy(&pv, p + i, 8);
+            dv = (dv & mv) | pv;
+            std::memcpy(d + i, &dv, 8);
+        }
+        for (; i < b.bytes; ++i) d[i] = static_cast<unsigned char>((d[i] & m[i]) | p[i]);
     }
 }
 
@@ -120,17 +153,52 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 }  // namespace
 
+namespace {
+
+// The clipped block's rows in both bitmaps. Within one bitmap a copy downward
+// runs bottom rows first, as GDI does, so it reads every row before writing it.
+TBlitRows BlitRows(TBitmap& to, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const TBitmap& from,
+                   std::int32_t sx, std::int32_t sy)
+{
+    const std::ptrdiff_t toStride = std::ptrdiff_t(to.Width()) * 3, fromStride = std::ptrdiff_t(from.Width()) * 3;
+    auto* toFirst = reinterpret_cast<unsigned char*>(to.Row(y).subspan(std::size_t(x), std::size_t(w)).data());
+    const auto* fromFirst =
+        reinterpret_cast<const unsigned char*>(from.Row(sy).subspan(std::size_t(sx), std::size_t(w)).data());
+    // The last rows too, so that the whole block is checked once.
+    (void)to.Row(y + h - 1).subspan(std::size_t(x), std::size_t(w));
+    (void)from.Row(sy + h - 1).subspan(std::size_t(sx), std::size_t(w));
+    TBlitRows rows{toFirst, fromFirst, toStride, fromStride, std::size_t(w) * 3, h};
+    if (&to == &from && y > sy) {
+        rows.to += (h - 1) * toStride;
+        rows.from += (h - 1) * fromStride;
+        rows.toStride = -toStride;
+        rows.fromStride = -fromStride;
+    }
+    return rows;
+}
+
+}  // namespace
+
 void TCanvas::BitBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                      const TBitmap& src, std::int32_t sx, std::int32_t sy, TRop rop)
 {
     if (!ClipAxis(x, sx, w, owner_.Width(), src.Width())) return;
     if (!ClipAxis(y, sy, h, owner_.Height(), src.Height())) return;
-    // Within one bitmap, copy downward moves bottom rows first, as GDI does.
-    const bool bottomUp = &src == &owner_ && y > sy;
-    for (std::int32_t i = 0; i < h; ++i) {
-        const std::int32_t row = bottomUp ? h - 1 - i : i;
-        CombineRow(owner_.Row(y + row).subspan(x, w), src.Row(sy + row).subspan(sx, w), rop);
-    }
+    CombineRows(BlitRows(owner_, x, y, w, h, src, sx, sy), rop);
+    owner_.Touch();
+}
+
+void TCanvas::MaskBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const TBitmap& mask,
+                      const TBitmap& image)
+{
+    if (mask.Width() != image.Width() || mask.Height() != image.Height())
+        throw std::invalid_argument("a mask and its picture differ in size");
+    std::int32_t sx = 0, sy = 0;
+    if (!ClipAxis(x, sx, w, owner_.Width(), mask.Width())) return;
+    if (!ClipAxis(y, sy, h, owner_.Height(), mask.Height())) return;
+    const TBlitRows rows = BlitRows(owner_, x, y, w, h, mask, sx, sy);
+    MaskRows(rows, rows.from - reinterpret_cast<const unsigned char*>(mask.Pixels().data()) +
+                       reinterpret_cast<const unsigned char*>(image.Pixels().data()));
     owner_.Touch();
 }
 

@@ -60,6 +60,11 @@ public:
     // operation, clipped to both bitmaps the way GDI clips.
     void BitBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                 const TBitmap& src, std::int32_t sx, std::int32_t sy, TRop rop);
+    // A transparent sprite in one pass: the block of the mask (black where the
+    // picture is opaque) ANDed in, then the same-sized picture ORed in: the
+    // same pixels as SRCAND then SRCPAINT.
+    void MaskBlt(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const TBitmap& mask,
+                 const TBitmap& image);
     // Copies srcRect of src onto dstRect, scaling by nearest pixel (a plain copy).
     void StretchCopy(const TRect& dstRect, const TBitmap& src, const TRect& srcRect);
 

@@ -48,7 +48,9 @@ TEST(SpriteSheets, EveryFrameHasAFigureAndSolidOnesAreOpaqueAtTheCentre)
         TCSC set;
         ASSERT_NO_THROW(set.LoadBmp(s.name, s.frames, playfield, 1));
         ASSERT_GE(set.frameCount, 1);
-        if (s.frames > 0) EXPECT_EQ(set.frameCount, s.frames);
+        if (s.frames > 0) {
+            EXPECT_EQ(set.frameCount, s.frames);
+        }
         for (std::int32_t f = 0; f < set.frameCount; ++f) {
             const TFrameReport r = InspectFrame(set.GetShell(f));
             EXPECT_GT(r.opaque, 0) << "frame " << f;

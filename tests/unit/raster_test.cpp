@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,34 @@ TEST(RasterOps, EachOperationCombinesBytewise)
         d.Canvas().BitBlt(0, 0, 2, 2, s, 0, 0, c.rop);
         EXPECT_EQ(d.Row(1)[1], c.expected) << int(c.rop);
     }
+}
+
+// A sprite's one-pass blit gives the pixels of SRCAND then SRCPAINT, clipped
+// the same way, wherever the sprite lies.
+TEST(RasterOps, MaskBltIsAndThenPaintInOnePass)
+{
+    TBitmap mask, image;
+    Fill(mask, 7, 5, Px(0, 0, 0));
+    Fill(image, 7, 5, Px(0x12, 0x34, 0x56));
+    for (std::int32_t y = 0; y < 5; ++y)
+        for (std::int32_t x = 0; x < 7; ++x)
+            if ((x + y) % 3 == 0) {
+                mask.Row(y)[x] = Px(0xFF, 0xFF, 0xFF);
+                image.Row(y)[x] = Px(0, 0, 0);
+            }
+    const std::pair<std::int32_t, std::int32_t> places[] = {{3, 2}, {-4, -2}, {10, 6}, {-7, 0}, {12, 9}};
+    for (const auto& [x, y] : places) {
+        TBitmap twoPass, onePass;
+        Fill(twoPass, 13, 9, Px(0xA5, 0x5A, 0xC3));
+        Fill(onePass, 13, 9, Px(0xA5, 0x5A, 0xC3));
+        twoPass.Canvas().BitBlt(x, y, 7, 5, mask, 0, 0, SRCAND);
+        twoPass.Canvas().BitBlt(x, y, 7, 5, image, 0, 0, SRCPAINT);
+        onePass.Canvas().MaskBlt(x, y, 7, 5, mask, image);
+        EXPECT_EQ(onePass.Pixels(), twoPass.Pixels()) << "at " << x << ", " << y;
+    }
+    TBitmap wrong;
+    Fill(wrong, 6, 5, Px(0, 0, 0));
+    EXPECT_THROW(image.Canvas().MaskBlt(0, 0, 7, 5, wrong, image), std::invalid_argument);
 }
 
 TEST(RasterOps, ClippedToBothBitmapsLikeGdi)
