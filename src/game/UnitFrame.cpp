@@ -90,6 +90,9 @@ void LoadSprites()
     for (std::size_t i = 0; i < FixedSets.size(); ++i)
         CSCTable[i]->LoadBmp(FixedSets[i].name, FixedSets[i].frames, ScreenBufMain->Work, 1);
     FixedCSCCount = std::int32_t(FixedSets.size());
+    // The glyphs of every text drawn in play, so that drawing it allocates nothing.
+    ScreenBufMain->PrepareText();
+    ScreenBufSide->PrepareText();
 }
 
 void FreeBuffers()

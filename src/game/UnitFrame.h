@@ -7,7 +7,8 @@
 // Makes the two screen buffers and the 32 (empty) sprite sets.
 void CreateBuffers();
 // Sets up both buffers (the side panel follows the player, so the characters
-// exist by now) and loads the eight fixed sprite sets.
+// exist by now), loads the eight fixed sprite sets and renders the glyphs of
+// the texts drawn in play.
 void LoadSprites();
 // Frees the buffers and the sprite sets.
 void FreeBuffers();

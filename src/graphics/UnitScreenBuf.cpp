@@ -199,6 +199,27 @@ void TScreenBufSide::DrawScore(std::int32_t score)
     ResetColors();
 }
 
+void TScreenBufSide::PrepareText()
+{
+    constexpr std::string_view Figures = "0123456789x-";
+    SetFont(clWhite, 20);
+    Work.Canvas().PrepareText(Figures);
+    Work.Canvas().PrepareText("StageAnother");
+    SetFont(clWhite, 14);
+    Work.Canvas().PrepareText("score");
+    SetFont(clWhite, 10);
+    Work.Canvas().PrepareText("MAX");
+    ResetColors();
+}
+
+void TScreenBufMain::PrepareText()
+{
+    SetFont(clWhite, 14);
+    Work.Canvas().PrepareText("Game Over");
+    Work.Canvas().PrepareText("   Pause");
+    ResetColors();
+}
+
 void TScreenBufMain::InitMain(std::int32_t w, std::int32_t h, TPixel pixel)
 {
     InitBuf(w, h, pixel);

@@ -82,6 +82,8 @@ public:
     void DrawLives();
     void DrawStageName(std::int32_t n);
     void DrawScore(std::int32_t score);
+    // Every glyph the panel writes, rendered once at start-up.
+    void PrepareText();
 };
 
 // One star of the playfield's falling star field: its head, speed and colours.
@@ -119,6 +121,8 @@ public:
     void DrawBlast(std::int32_t x, std::int32_t y, std::int32_t r);
     // Black text on a white copy that jitters behind it.
     void DrawCenterText(std::string_view text);
+    // The centred messages' glyphs, rendered once at start-up.
+    void PrepareText();
 };
 
 // "Another" from stage 10 on, otherwise "Stage" and the number.

@@ -280,6 +280,11 @@ void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view utf8Text)
     Fonts::DrawText(owner_, x, y, utf8Text, font, fontColor_);
 }
 
+void TCanvas::PrepareText(std::string_view utf8Text)
+{
+    Fonts::Prepare(utf8Text, Fonts::TFontSpec{fontName_, fontPoints_, fontStyle_});
+}
+
 TColor TCanvas::Pixel(std::int32_t x, std::int32_t y) const
 {
     if (x < 0 || y < 0 || x >= owner_.Width() || y >= owner_.Height()) return clBlack;

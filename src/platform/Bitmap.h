@@ -85,6 +85,9 @@ public:
     // Writes UTF-8 text with its top-left at (x, y) in the current font;
     // with a solid brush the text's box is filled first.
     void TextOut(std::int32_t x, std::int32_t y, std::string_view utf8Text);
+    // Renders the characters' glyphs in the current font ahead of use, so that
+    // writing them later allocates nothing.
+    void PrepareText(std::string_view utf8Text);
 
     // The colour of one pixel (clBlack outside the bitmap).
     TColor Pixel(std::int32_t x, std::int32_t y) const;

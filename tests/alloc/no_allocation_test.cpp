@@ -9,31 +9,16 @@
 #include "graphics/UnitScreenBuf.h"
 #include "platform/Keys.h"
 #include "runtime/UnitMain.h"
-#include "support/GameRuntime.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "runtime/MyTime.h"
 #include "runtime/MyWave.h"
 #include "runtime/UnitGetKey.h"
+#include "support/GameRuntime.h"
+
+#include "AllocationCount.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <new>
-
-namespace {
-long allocations = 0;
-bool counting = false;
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -72,7 +57,7 @@ TEST(NoAllocation, AFrameOfDrawingSoundKeysAndSchedulingAllocatesNothing)
     RegisterTick(1, 50, Tick);
     DrawOneFrame(work, back, sprite, client);  // the first frame fills the glyph cache
 
-    counting = true;
+    const TAllocationCount count;
     for (int frame = 0; frame < 3; ++frame) {
         DrawOneFrame(work, back, sprite, client);
         TickWaveHold();
@@ -84,8 +69,7 @@ TEST(NoAllocation, AFrameOfDrawingSoundKeysAndSchedulingAllocatesNothing)
         clock.Advance(51);
         RunDueTicks(clock.NowMs());
     }
-    counting = false;
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(count.Allocations(), 0);
     Platform::UseClock(nullptr);
     Audio::Close();
 }
@@ -152,9 +136,12 @@ TEST(NoAllocation, FramesOfCharactersMovingCollidingAndDrawnAllocateNothing)
     Score = 5000;
     for (std::uint8_t key : {VK::Z, VK::X, VK::C, VK::A, VK::S, VK::Left, VK::Up, VK::D}) KeyTableKeyDown(key);
 
-    counting = true;
-    for (std::int32_t frame = 0; frame < 200; ++frame) PlayFrame(frame);
-    counting = false;
+    std::int64_t allocations = 0;
+    {
+        const TAllocationCount count;
+        for (std::int32_t frame = 0; frame < 200; ++frame) PlayFrame(frame);
+        allocations = count.Allocations();
+    }
     EXPECT_EQ(allocations, 0);
     EXPECT_LT(Mine->lives, 5) << "ships were lost on the way";
     EXPECT_GT(Score, 5000 - 1000) << "enemies were shot";
