@@ -12,21 +12,17 @@ namespace Sim {
 
 const char* const Usage =
     "usage: korvalen-sim [--seed N] [--start title|stage:N|story:N] [--lives N] [--score N]\n"
-    "                    [--ticks N] [--keys FILE] [--answer yes|no] [--shot TICK:FILE]...\n"
+    "                    [--ticks N] [--keys FILE] [--random-keys SEED] [--answer yes|no]\n"
+    "                    [--shot TICK:FILE]...\n"
     "                    [--state FILE] [--trace FILE]\n";
 
-namespace {
-
-struct TKeyName {
-    const char* name;
-    std::uint8_t key;
-};
-
-constexpr TKeyName KeyNames[] = {
+const std::vector<TKeyName> KeyNames = {
     {"Left", VK::Left}, {"Up", VK::Up}, {"Right", VK::Right}, {"Down", VK::Down}, {"Z", VK::Z},
     {"X", VK::X},       {"C", VK::C},   {"A", VK::A},         {"S", VK::S},       {"D", VK::D},
     {"P", VK::P},       {"Space", VK::Space}, {"Enter", VK::Return},
 };
+
+namespace {
 
 template <typename T>
 std::optional<T> Number(std::string_view text)
@@ -113,8 +109,9 @@ std::map<std::int32_t, std::vector<TKeyEvent>> ParseKeyScript(const std::string&
 TOptions ParseOptions(const std::vector<std::string>& args)
 {
     TOptions options;
-    static const std::vector<std::string> known = {"--seed", "--start",  "--lives", "--score", "--ticks",
-                                                   "--keys", "--answer", "--shot",  "--state", "--trace"};
+    static const std::vector<std::string> known = {"--seed",   "--start",       "--lives",  "--score",
+                                                   "--ticks",  "--keys",        "--random-keys", "--answer",
+                                                   "--shot",   "--state",       "--trace"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (std::find(known.begin(), known.end(), option) == known.end())
@@ -135,6 +132,10 @@ TOptions ParseOptions(const std::vector<std::string>& args)
             options.ticks = NonNegative(option, value);
         } else if (option == "--keys") {
             options.keys = ParseKeyScript(ReadText(value), value);
+        } else if (option == "--random-keys") {
+            const std::optional<std::uint64_t> seed = Number<std::uint64_t>(value);
+            if (!seed) throw EUsage("--random-keys wants a whole number, not \"" + value + "\"");
+            options.randomKeys = *seed;
         } else if (option == "--answer") {
             if (value != "yes" && value != "no") throw EUsage("--answer wants yes or no, not \"" + value + "\"");
             options.answerYes = value == "yes";

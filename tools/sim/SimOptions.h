@@ -31,6 +31,7 @@ struct TOptions {
     std::optional<std::int32_t> score;
     std::int32_t ticks = 0;
     std::map<std::int32_t, std::vector<TKeyEvent>> keys;  // by the tick they are delivered before
+    std::optional<std::uint64_t> randomKeys;  // the seed of random presses and releases
     bool answerYes = false;
     std::map<std::int32_t, std::vector<std::string>> shots;  // by the tick after which they are taken
     std::string stateFile;
@@ -39,6 +40,13 @@ struct TOptions {
 
 // Throws EUsage with a message that names the faulty argument or line.
 TOptions ParseOptions(const std::vector<std::string>& args);
+// The keys a key script may name, with their virtual-key codes.
+struct TKeyName {
+    const char* name;
+    std::uint8_t key;
+};
+extern const std::vector<TKeyName> KeyNames;
+
 // Lines "TICK +KEY" or "TICK -KEY"; blank lines and lines starting with # are skipped.
 std::map<std::int32_t, std::vector<TKeyEvent>> ParseKeyScript(const std::string& text, const std::string& file);
 

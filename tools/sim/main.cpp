@@ -16,7 +16,11 @@
 #include "runtime/MyTime.h"
 #include "runtime/UnitMain.h"
 
+#include "platform/Keys.h"
+
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <fstream>
 #include <iostream>
 
@@ -66,6 +70,47 @@ void StartScene(const TOptions& options)
     ApplyNewGameOverrides(options);
 }
 
+// Random presses and releases, from a generator of their own so that they do
+// not change the game's draws: a key held is let go with chance 1/6, one up is
+// pressed with chance 1/12; P rarely, and the confirm keys rarely in play but
+// soon again in a pause, so that pauses stay short.
+class TRandomKeys {
+public:
+    explicit TRandomKeys(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull | 1u) {}
+
+    void Deliver(TFormMain& form)
+    {
+        for (const TKeyName& k : KeyNames) {
+            bool& down = held_[k.key];
+            if (down && Chance(6)) {
+                form.FormKeyUp(k.key);
+                down = false;
+            } else if (!down && Chance(PressChance(k.key))) {
+                form.FormKeyDown(k.key);
+                down = true;
+            }
+        }
+    }
+
+private:
+    static std::uint64_t PressChance(std::uint8_t key)
+    {
+        if (key == VK::Space || key == VK::Return) return Pause ? 10 : 500;
+        return key == VK::P ? 300 : 12;
+    }
+
+    bool Chance(std::uint64_t n)
+    {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return (state_ * 0x2545F4914F6CDD1Dull) % n == 0;
+    }
+
+    std::uint64_t state_;
+    std::array<bool, 256> held_{};
+};
+
 void DeliverKeys(TFormMain& form, const TOptions& options, std::int32_t tick)
 {
     const auto due = options.keys.find(tick);
@@ -105,8 +150,11 @@ void RunTicks(TFormMain& form, Platform::TFakeClock& clock, const TOptions& opti
         if (!trace) throw std::runtime_error("cannot write \"" + options.traceFile + "\"");
     }
     TakeSounds();
+    std::optional<TRandomKeys> randomKeys;
+    if (options.randomKeys) randomKeys.emplace(*options.randomKeys);
     for (std::int32_t tick = 1; tick <= options.ticks; ++tick) {
         DeliverKeys(form, options, tick);
+        if (randomKeys) randomKeys->Deliver(form);
         clock.Advance(TickMs);
         frameDrawn = false;
         const bool atTitle = Scene() == TitleTick;
