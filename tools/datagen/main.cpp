@@ -1,5 +1,5 @@
 // korvalen-datagen: writes the game's data files (sprite sheets, side panel,
-// icon, sound effects, music) from the sources under assets/.
+// icon, sound effects, music, story) from the sources under assets/.
 //
 //   korvalen-datagen --assets DIR --out DIR [--contact-sheet FILE.bmp]
 #include "DataGen.h"
@@ -37,6 +37,7 @@ int main(int argc, char** argv)
             DataGen::WriteSprites(paths);
             DataGen::WriteSounds(paths);
             DataGen::WriteMusic(paths);
+            DataGen::WriteStory(paths);
         }
         if (!contactSheet.empty()) DataGen::WriteContactSheet(paths, contactSheet);
     } catch (const std::exception& e) {
