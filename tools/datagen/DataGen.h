@@ -24,5 +24,7 @@ void WriteMusic(const Paths& paths);
 constexpr int StoryChapters = 10;
 // The story chapters (story/chapter<N>.txt), checked and copied unchanged.
 void WriteStory(const Paths& paths);
+// The story's pictures: scenes (.jpg) and figures (.bmp).
+void WritePictures(const Paths& paths);
 
 }  // namespace DataGen
