@@ -1,6 +1,7 @@
 // The generated story chapters, read as the story reader reads them: the
-// shape of every chapter, the forms its text carries, and every line measured
-// with the game's own text code.
+// shape of every chapter, the forms its text carries, every line measured
+// with the game's own text code, and every picture loaded with the game's loader.
+#include "graphics/MyImage.h"
 #include "platform/Fonts.h"
 #include "platform/TextCodec.h"
 
@@ -11,7 +12,9 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <iterator>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -287,4 +290,101 @@ TEST(StoryChapters, EveryLineHasAShiftJisForm)
     }
 }
 
+std::vector<unsigned char> FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The frame markers of a JPEG file up to its first scan.
+std::vector<unsigned char> JpegMarkers(const std::vector<unsigned char>& b, unsigned& components)
+{
+    std::vector<unsigned char> markers;
+    for (std::size_t at = 2; at + 4 <= b.size() && b[at] == 0xFF;) {
+        const unsigned char marker = b[at + 1];
+        markers.push_back(marker);
+        if (marker == 0xC0 || marker == 0xC2) components = b.at(at + 9);
+        if (marker == 0xDA) break;
+        at += 2 + (std::size_t(b[at + 2]) << 8 | b[at + 3]);
+    }
+    return markers;
+}
+
+std::set<std::string> PicturesTheChaptersLoad()
+{
+    std::set<std::string> pictures;
+    for (const TChapter& chapter : Story())
+        for (const TPage& page : chapter)
+            if (!page.picture.empty()) pictures.insert(page.picture);
+    return pictures;
+}
+
+TEST(StoryPictures, EveryPictureIsOneOfTheNineFiles)
+{
+    EXPECT_EQ(PicturesTheChaptersLoad(),
+              (std::set<std::string>{"scene00.jpg", "scene01.jpg", "scene02.jpg", "scene03.jpg", "scene04.jpg",
+                                     "fig1.bmp", "fig2.bmp", "fig3.bmp", "fig4.bmp"}));
+}
+
+// The reader centres the picture with 40 darkened columns on each side in the
+// 416-pixel window, its top at y = 30, and writes the text from y = 260.
+TEST(StoryPictures, EveryPictureLoadsAndFitsAboveTheText)
+{
+    for (const std::string& name : PicturesTheChaptersLoad()) {
+        SCOPED_TRACE(name);
+        TBitmap picture;
+        ASSERT_NO_THROW(LoadPicture("dat/" + name, picture));
+        EXPECT_GT(picture.Width(), 0);
+        EXPECT_LE(picture.Width() + 2 * 40, 416);
+        EXPECT_LE(30 + picture.Height(), 260);
+        EXPECT_GE(picture.Height(), 160) << "a picture, not a strip";
+    }
+}
+
+TEST(StoryPictures, ScenesAreBaselineColourJpegsAndFiguresTwentyFourBitBitmaps)
+{
+    for (const std::string& name : PicturesTheChaptersLoad()) {
+        SCOPED_TRACE(name);
+        const std::vector<unsigned char> bytes = FileBytes("dat/" + name);
+        ASSERT_GT(bytes.size(), 54u);
+        if (name.ends_with(".jpg")) {
+            ASSERT_EQ(bytes[0], 0xFF);
+            ASSERT_EQ(bytes[1], 0xD8);
+            unsigned components = 0;
+            const std::vector<unsigned char> markers = JpegMarkers(bytes, components);
+            EXPECT_NE(std::ranges::find(markers, 0xC0), markers.end()) << "baseline frame";
+            EXPECT_EQ(std::ranges::find(markers, 0xC2), markers.end()) << "not progressive";
+            EXPECT_EQ(components, 3u);
+        } else {
+            EXPECT_EQ(bytes[0], 'B');
+            EXPECT_EQ(bytes[1], 'M');
+            EXPECT_EQ(bytes[28], 24) << "bits per pixel";
+        }
+    }
+}
+
+// A painted scene has light and shade in thousands of colours, a diagram at
+// least smooth edges and lit parts; a placeholder (a flat fill with a few
+// shapes) has neither.
+TEST(StoryPictures, EveryPictureIsPaintedNotAPlaceholder)
+{
+    for (const std::string& name : PicturesTheChaptersLoad()) {
+        SCOPED_TRACE(name);
+        TBitmap picture;
+        LoadPicture("dat/" + name, picture);
+        std::set<std::uint32_t> colours;
+        int darkest = 255 * 3, brightest = 0;
+        for (std::int32_t y = 0; y < picture.Height(); ++y)
+            for (const TPixel& p : picture.Row(y)) {
+                colours.insert(std::uint32_t(p.r) << 16 | std::uint32_t(p.g) << 8 | p.b);
+                darkest = std::min(darkest, p.r + p.g + p.b);
+                brightest = std::max(brightest, p.r + p.g + p.b);
+            }
+        EXPECT_GT(colours.size(), name.ends_with(".jpg") ? 5000u : 250u);
+        EXPECT_LT(darkest, 120);
+        EXPECT_GT(brightest, 500);
+    }
+}
+
 }  // namespace
+
