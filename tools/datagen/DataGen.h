@@ -20,4 +20,11 @@ void WriteSounds(const Paths& paths);
 // Music (.mid, Standard MIDI Files for General MIDI).
 void WriteMusic(const Paths& paths);
 
+// One chapter after each of the ten stages.
+constexpr int StoryChapters = 10;
+// The story chapters (story/chapter<N>.txt), checked and copied unchanged.
+void WriteStory(const Paths& paths);
+// The story's pictures: scenes (.jpg) and figures (.bmp).
+void WritePictures(const Paths& paths);
+
 }  // namespace DataGen

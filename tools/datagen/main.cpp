@@ -1,5 +1,6 @@
 // korvalen-datagen: writes the game's data files (sprite sheets, side panel,
-// icon, sound effects, music) from the sources under assets/.
+// icon, sound effects, music, story and its pictures) from the sources
+// under assets/.
 //
 //   korvalen-datagen --assets DIR --out DIR [--contact-sheet FILE.bmp]
 #include "DataGen.h"
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
             DataGen::WriteSprites(paths);
             DataGen::WriteSounds(paths);
             DataGen::WriteMusic(paths);
+            DataGen::WriteStory(paths);
+            DataGen::WritePictures(paths);
         }
         if (!contactSheet.empty()) DataGen::WriteContactSheet(paths, contactSheet);
     } catch (const std::exception& e) {
