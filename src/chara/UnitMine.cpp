@@ -9,6 +9,7 @@
 #include "runtime/MyWave.h"
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
+#include "runtime/UnitReport.h"
 
 #include <algorithm>
 
@@ -133,7 +134,9 @@ void TMyChara::hit()
     if (lives > 0) ForcePlayWaveHold(Sound::Fire, 16);
     else ForcePlayWaveHold(Sound::Break, 30);
     deathFrames = DeathFrames;
-    if (lives <= 0) BeginGameOver();
+    if (lives > 0) return;
+    WriteReport(false);
+    BeginGameOver();
 }
 
 void TMyChara::endFrame()

@@ -15,12 +15,15 @@
 #include "runtime/MyWave.h"
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
+#include "runtime/UnitReport.h"
+#include "stage/UnitReadStory.h"
 #include "stage/UnitStage.h"
 
 #include <cstdlib>
 
 namespace {
 
+constexpr std::int32_t LastStage = 9;
 constexpr std::int32_t FullBlast = 250;
 constexpr std::int32_t BlastDamage = 15;
 constexpr std::int32_t FriendDamage = 100;
@@ -55,7 +58,7 @@ void GameOverStep()
 }
 
 // The timetable stops; the player still flies and shoots but cannot be hit.
-// Until the story between stages exists, the next stage follows at once.
+// Then the chapter that follows the stage; the last stage's clear is recorded first.
 void StageClearStep()
 {
     Mine->recharge();
@@ -64,8 +67,12 @@ void StageClearStep()
     HitWeapons();
     DrawGameFrame();
     Mine->endFrame();
-    if (ClearCount <= 0) StartStage(StageNo + 1);
-    else ClearCount -= 1;
+    if (ClearCount > 0) {
+        ClearCount -= 1;
+        return;
+    }
+    if (StageNo == LastStage) WriteReport(true);
+    EnterStory();
 }
 
 void PauseStep()

@@ -3,6 +3,8 @@
 #include "UnitFrame.h"
 #include "UnitTitle.h"
 #include "graphics/UnitBrrBmp.h"
+#include "stage/UnitReadStory.h"
+#include "stage/UnitStory.h"
 #include "chara/UnitPools.h"
 #include "platform/Keys.h"
 #include "runtime/MyMidi.h"
@@ -72,13 +74,7 @@ void TFormMain::WndProc(std::uint32_t message)
     else TForm::WndProc(message);
 }
 
-void TFormMain::showFPS()
-{
-    if (!FpsVisible) return;
-    const std::int32_t figure = CountFrame();
-    if (figure == -2) SetCaption("");
-    else if (figure >= 0) SetCaption(std::to_string(figure) + "fps");
-}
+void TFormMain::showFPS() { ShowFrameRate(); }
 
 void TFormMain::FormKeyDown(std::uint8_t key) { KeyTableKeyDown(key); }
 void TFormMain::FormKeyUp(std::uint8_t key) { KeyTableKeyUp(key); }
@@ -95,11 +91,15 @@ void StartUnits()
 {
     TitleStrip = std::make_unique<TBitmap>();
     TitleStrip->SetSize(ClientSize, 10);
+    CreateStoryImages();
+    LoadStory();
     BrrBmp = std::make_unique<TBrrBmp>();
 }
 
 void StopUnits()
 {
     BrrBmp.reset();
+    FreeStory();
+    DestroyStoryImages();
     TitleStrip.reset();
 }

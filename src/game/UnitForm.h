@@ -29,6 +29,6 @@ public:
 extern TFormMain* FormMain;
 
 // What the units make before the main form exists (the title strip, the
-// barrier), and free after it is gone.
+// story's images and chapters, the barrier), and free after it is gone.
 void StartUnits();
 void StopUnits();

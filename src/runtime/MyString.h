@@ -18,3 +18,8 @@ void SplitText(std::string_view s, std::string_view delimiter, std::span<std::st
 // Byte position of the first delimiter in s that starts on a character
 // boundary, or std::string_view::npos.
 std::size_t FindDelimiter(std::string_view s, std::string_view delimiter);
+// How many pieces SplitText would make of s.
+std::int32_t CountPieces(std::string_view s, std::string_view delimiter);
+// Whether the last character of s (counted from the start, so a trail byte
+// is never taken for a lead byte) is the given one.
+bool EndsWithCharacter(std::string_view s, std::string_view character);

@@ -97,6 +97,14 @@ std::int32_t CountFrame()
     return figure;
 }
 
+void ShowFrameRate()
+{
+    if (!FpsVisible || !loopForm) return;
+    const std::int32_t figure = CountFrame();
+    if (figure == -2) loopForm->SetCaption("");
+    else if (figure >= 0) loopForm->SetCaption(std::to_string(figure) + "fps");
+}
+
 void ToggleFps()
 {
     if (!GetKeyFlag(VK::P)) return;

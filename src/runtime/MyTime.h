@@ -35,5 +35,8 @@ void RunFrameLoop();
 void RunDueTicks(std::uint32_t now);
 // Counts one drawn frame: −1 nothing to show, −2 blank the figure, else the figure.
 std::int32_t CountFrame();
+// Called once per drawn frame by every scene: while the player has the frame
+// rate shown, the caption shows the figure ("19fps"), then goes blank.
+void ShowFrameRate();
 // On a press of P: shows or hides the frame rate; hiding restores the caption.
 void ToggleFps();

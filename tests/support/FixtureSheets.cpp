@@ -1,6 +1,7 @@
 #include "FixtureSheets.h"
 
 #include "BmpWriter.h"
+#include "FixtureJpeg.h"
 
 #include <array>
 #include <string>
@@ -28,6 +29,26 @@ constexpr std::uint8_t OneNotePiece[] = {
 
 constexpr std::array<std::string_view, 12> Pieces = {"ronri", "varnel", "nozomare", "byakuya", "ketudan", "ito",
                                                      "jenoside", "namae", "fukai", "velmor", "end", "yomenai"};
+
+// Short chapters in the game's format: chapter 0 turns pages and changes its
+// picture, chapter 9 ends with a figure; the others have one page each.
+constexpr std::string_view FirstChapter =
+    "# chapter 0\n"
+    "@page scene03.jpg\n"
+    "一行目\n"
+    "二行目\n"
+    "@page\n"
+    "一\n二\n三\n四\n五\n六\n"
+    "@page scene02.jpg\n"
+    "終わり\n";
+constexpr std::string_view MiddleChapter = "@page scene00.jpg\n前の行\n後の行\n";
+constexpr std::string_view LastChapter =
+    "@page scene03.jpg\n"
+    "結び\n"
+    "@page fig4.bmp\n"
+    "図の説明(Fig.4)\n"
+    "@page scene04.jpg\n"
+    "終\n";
 
 DataGen::Rgb ToRgb(const TFixturePixel& p) { return {p.r, p.g, p.b}; }
 
@@ -70,4 +91,11 @@ void WriteGameFixtureSheets(const TTempFolder& folder)
     Write(folder, "sideback", DataGen::PixelImage(160, 416, DataGen::Rgb{40, 40, 48}));
     for (std::string_view piece : Pieces)
         folder.Write(std::filesystem::path("dat") / (std::string(piece) + ".mid"), OneNotePiece);
+    for (int n = 0; n < 10; ++n) {
+        const std::string_view text = n == 0 ? FirstChapter : n == 9 ? LastChapter : MiddleChapter;
+        folder.Write(std::filesystem::path("dat/story") / ("chapter" + std::to_string(n) + ".txt"), text);
+    }
+    for (int n = 0; n < 5; ++n) folder.Write("dat/scene0" + std::to_string(n) + ".jpg", RedBlueJpeg);
+    for (int n = 1; n <= 4; ++n)
+        Write(folder, "fig" + std::to_string(n), DataGen::PixelImage(20, 10, DataGen::Rgb{std::uint8_t(40 * n), 200, 100}));
 }

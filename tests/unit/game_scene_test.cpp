@@ -12,6 +12,7 @@
 #include "runtime/MyRandom.h"
 #include "runtime/MyTime.h"
 #include "runtime/UnitMain.h"
+#include "stage/UnitReadStory.h"
 #include "stage/UnitStage.h"
 #include "support/GameRuntime.h"
 #include "support/SoundLog.h"
@@ -105,8 +106,8 @@ TEST_F(GameScene, AStageClearLasts140TicksAndIgnoresTheConfirmKey)
     const std::int32_t frame = StageFrame;
     EXPECT_EQ(frame, StageFrame) << "the timetable stands still";
     runtime.Tick();
-    EXPECT_FALSE(StageClear);
-    EXPECT_EQ(StageNo, 1) << "the next stage follows";
+    EXPECT_EQ(TickSlots.at(1).Callback, StoryTick) << "the stage's chapter follows";
+    EXPECT_EQ(StageNo, 0);
 }
 
 TEST_F(GameScene, ThePlayerCannotBeHitDuringAStageClear)

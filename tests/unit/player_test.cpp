@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -353,6 +354,7 @@ TEST_F(Player, TheShipHasItsCurrentShipAndItsLivesThenTheGameEnds)
     EXPECT_EQ(livesAfterEntry, (std::vector<std::int32_t>{1, 0}));
     EXPECT_TRUE(GameOver);
     EXPECT_EQ(GameOverCount, 200);
+    EXPECT_TRUE(std::filesystem::exists(runtime.Folder() / "レポート.txt")) << "the lost game is recorded";
     EXPECT_FALSE(me.exists) << "no reserve: the ship is gone";
     const std::vector<std::string> sounds = PlayedWaves();
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "dat/fire.wav"), 2);

@@ -7,6 +7,7 @@
 #include "chara/UnitTBomb.h"
 #include "chara/UnitTShot.h"
 #include "runtime/UnitMain.h"
+#include "stage/UnitStory.h"
 
 #include <algorithm>
 #include <sstream>
@@ -103,7 +104,8 @@ std::string StateFields(const std::string& scene, const TWeaponStates& weapons)
         .Raw("counts", TObject()
                            .Add("enemies", Live(Enemies)).Add("bombs", Live(Bombs))
                            .Add("shots", Live(Shots)).Add("eshots", Live(EShots))
-                           .Json());
+                           .Json())
+        .Raw("story", TObject().Add("PageNo", PageNo).Add("LinesShown", LinesShown).Add("ChapterEnd", ChapterEnd).Json());
     return state.Members();
 }
 

@@ -15,6 +15,7 @@
 #include "runtime/MyRandom.h"
 #include "runtime/MyTime.h"
 #include "runtime/UnitMain.h"
+#include "stage/UnitReadStory.h"
 
 #include "platform/Keys.h"
 
@@ -52,7 +53,8 @@ std::string SceneName()
 {
     if (Scene() == TitleTick) return "title";
     if (Scene() == GameTick) return "game";
-    return "story";
+    if (Scene() == StoryTick) return "story";
+    return "none";
 }
 
 // The options' ships and points replace a new game's own.
@@ -62,12 +64,16 @@ void ApplyNewGameOverrides(const TOptions& options)
     if (options.score) Score = *options.score;
 }
 
+// A stage start is a new game there; a story start is one whose stage has
+// just been cleared, so its chapter shows.
 void StartScene(const TOptions& options)
 {
-    if (options.start == TStart::Story) throw EUsage("--start story:N: the story between stages is not in the game yet");
-    if (options.start != TStart::Stage) return;
+    if (options.start == TStart::Title) return;
+    if (options.start == TStart::Story && options.startNumber > 9)
+        throw EUsage("--start story:N: the chapters are numbered 0 to 9");
     NewGame(options.startNumber);
     ApplyNewGameOverrides(options);
+    if (options.start == TStart::Story) EnterStory();
 }
 
 // Random presses and releases, from a generator of their own so that they do
