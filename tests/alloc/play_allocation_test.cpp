@@ -50,16 +50,6 @@ void StrikeNowAndThen(std::int32_t tick)
     if (tick % 150 == 75 && Mine->hittable()) EShots[0]->launch(Mine->x, Mine->y, 0, 0, 0, 0, 1);
 }
 
-void Pause(TGameRuntime& runtime)
-{
-    runtime.Press(VK::Space);
-    runtime.Tick(3);
-    runtime.Release(VK::Space);
-    runtime.Press(VK::Space);
-    runtime.Tick();
-    runtime.Release(VK::Space);
-}
-
 // What the play went through, so the count is known to cover it.
 struct TSeen {
     bool bomb = false, death = false, laser = false, barrier = false, dark = false, homing = false, pause = false,
@@ -75,9 +65,19 @@ void Observe()
     seen.barrier = seen.barrier || Mine->barrier;
     seen.dark = seen.dark || Mine->dark;
     seen.homing = seen.homing || std::any_of(Shots.begin(), Shots.end(), [](const auto& s) { return s->homingFrames > 0; });
-    seen.pause = seen.pause || Pause;
     seen.bossDeath = seen.bossDeath || (Enemies[BossSlot]->exists && !Enemies[BossSlot]->alive);
     seen.stageClear = seen.stageClear || StageClear;
+}
+
+void PauseAndResume(TGameRuntime& runtime)
+{
+    runtime.Press(VK::Space);
+    runtime.Tick(3);
+    seen.pause = seen.pause || Pause;
+    runtime.Release(VK::Space);
+    runtime.Press(VK::Space);
+    runtime.Tick();
+    runtime.Release(VK::Space);
 }
 
 // One stage's play, then its boss killed and the stage clear run down to the
@@ -87,7 +87,7 @@ void PlayStage(TGameRuntime& runtime, std::int32_t tick0)
     for (std::int32_t t = 0; t < TicksPerStage; ++t) {
         PlayKeys(runtime, tick0 + t);
         StrikeNowAndThen(t);
-        if (t == 300) Pause(runtime);
+        if (t == 300) PauseAndResume(runtime);
         runtime.Tick();
     }
     if (StageNo >= 10 || GameOver) return;
@@ -128,7 +128,7 @@ TEST(NoAllocation, ThousandsOfTicksOfPlayAcrossTheStagesAllocateNothing)
     const std::pair<const char*, bool> covered[] = {
         {"a bomb", seen.bomb},   {"a death", seen.death},     {"the laser", seen.laser},
         {"the barrier", seen.barrier}, {"the dark phase", seen.dark}, {"a homing shot", seen.homing},
-        {"a boss's death", seen.bossDeath}, {"a stage clear", seen.stageClear},
+        {"a boss's death", seen.bossDeath}, {"a stage clear", seen.stageClear}, {"a pause", seen.pause},
     };
     for (const auto& [what, was] : covered) EXPECT_TRUE(was) << "the play never had " << what;
 }
