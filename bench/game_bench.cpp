@@ -17,10 +17,13 @@
 #include "runtime/MyTime.h"
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
+#include "stage/UnitReadStory.h"
 #include "stage/UnitStage.h"
+#include "stage/UnitStory.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -131,6 +134,22 @@ void BM_FullPoolTickDrawing(benchmark::State& state)
     Mine->barrier = false;
 }
 BENCHMARK(BM_FullPoolTickDrawing)->Unit(benchmark::kMicrosecond);
+
+// The story's heaviest tick: a six-line page whose last line starts to fade
+// in, 86 pairs of ghost copies under five lines and a picture.
+void BM_StoryTickOnAFullPage(benchmark::State& state)
+{
+    TBenchGame game;
+    NewGame(5);
+    EnterStory();
+    while (std::any_of(PageLines.begin(), PageLines.end(), [](std::string_view l) { return l.empty(); })) NextPage();
+    for (auto _ : state) {
+        LinesShown = 5;
+        LineFade = 0;
+        StoryTick();
+    }
+}
+BENCHMARK(BM_StoryTickOnAFullPage)->Unit(benchmark::kMicrosecond);
 
 // From nothing to the title's first tick: units, window (headless), sound
 // effects, sprite sheets, the title; with the audio device and soundfont.

@@ -355,9 +355,12 @@ TFontSystem& System()
     return *fontSystem;
 }
 
+// destination + (color − destination) × coverage / 255, the division
+// truncating toward zero, in unsigned steps that cannot overflow.
 std::uint8_t Mix(std::uint8_t destination, std::uint8_t color, std::uint8_t coverage)
 {
-    return static_cast<std::uint8_t>(destination + (color - destination) * coverage / 255);
+    if (color >= destination) return std::uint8_t(destination + unsigned(color - destination) * coverage / 255u);
+    return std::uint8_t(destination - unsigned(destination - color) * coverage / 255u);
 }
 
 // Blends the glyph's mask whose top-left is at (left, top), clipped to the
@@ -371,14 +374,23 @@ bool BlendGlyph(TBitmap& target, std::int64_t left, std::int64_t top, const TGly
     if (x0 >= x1 || y0 >= y1) {
         return false;
     }
+    const std::size_t columns = std::size_t(x1 - x0);
     for (std::int64_t y = y0; y < y1; ++y) {
-        const std::span<TPixel> row = target.Row(static_cast<std::int32_t>(y));
-        const std::size_t maskRow = std::size_t(y - top) * std::size_t(glyph.width);
-        for (std::int64_t x = x0; x < x1; ++x) {
-            const std::uint8_t coverage = glyph.coverage[maskRow + std::size_t(x - left)];
-            TPixel& pixel = row[std::size_t(x)];
-            pixel = TPixel{Mix(pixel.b, color.b, coverage), Mix(pixel.g, color.g, coverage),
-                           Mix(pixel.r, color.r, coverage)};
+        // The clipping proves both ranges once; the loop runs on plain pointers.
+        TPixel* pixel = target.Row(static_cast<std::int32_t>(y)).subspan(std::size_t(x0), columns).data();
+        const std::uint8_t* coverage =
+            std::span<const std::uint8_t>(glyph.coverage)
+                .subspan(std::size_t(y - top) * std::size_t(glyph.width) + std::size_t(x0 - left), columns)
+                .data();
+        for (std::size_t i = 0; i < columns; ++i, ++pixel) {
+            // Most of a glyph's box is empty or fully covered: those pixels need no blending.
+            const std::uint8_t c = coverage[i];
+            if (c == 0) continue;
+            if (c == 255) {
+                *pixel = color;
+                continue;
+            }
+            *pixel = TPixel{Mix(pixel->b, color.b, c), Mix(pixel->g, color.g, c), Mix(pixel->r, color.r, c)};
         }
     }
     return true;
