@@ -30,7 +30,8 @@ void PlayWave(std::string_view path);
 void StopWave();
 
 // Prepares MIDI playback (FluidSynth with the General MIDI soundfont, unless
-// SDL_SOUNDFONTS names another); false when music cannot be played.
+// SDL_SOUNDFONTS names another) at the game's music level; false when music
+// cannot be played.
 bool InitMusic();
 // Stops the music and releases the synthesizer.
 void FreeMusicPlayer();
