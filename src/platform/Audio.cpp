@@ -31,6 +31,11 @@ struct TWave {
 bool deviceOpen = false;
 std::vector<TWave> waves;
 Mix_Music* music = nullptr;
+// A piece loaded ahead, so that starting it later needs no loading.
+struct TPreparedMusic {
+    std::string path;
+    Mix_Music* music = nullptr;
+} prepared;
 bool logging = false;
 std::vector<TEvent> events;
 
@@ -117,6 +122,21 @@ void FreeMusic()
     music = nullptr;
 }
 
+void FreePrepared()
+{
+    if (prepared.music) Mix_FreeMusic(prepared.music);
+    prepared = {};
+}
+
+// The piece, taken from what was prepared when it is that one.
+Mix_Music* LoadMusic(const std::string& path)
+{
+    if (!prepared.music || prepared.path != path) return Mix_LoadMUS(path.c_str());
+    Mix_Music* taken = prepared.music;
+    prepared = {};
+    return taken;
+}
+
 }  // namespace
 
 void Open(TBackend backend)
@@ -129,6 +149,7 @@ void Close()
 {
     if (deviceOpen) {
         FreeMusic();
+        FreePrepared();
         Mix_HaltChannel(-1);
         for (TWave& w : waves)
             if (w.chunk) Mix_FreeChunk(w.chunk);
@@ -181,7 +202,22 @@ bool InitMusic()
 void FreeMusicPlayer()
 {
     StopMusic();
-    if (deviceOpen) Mix_Quit();
+    if (!deviceOpen) return;
+    FreePrepared();
+    Mix_Quit();
+}
+
+bool PrepareMusic(const std::string& path)
+{
+    if (!deviceOpen) return true;
+    FreePrepared();
+    prepared.music = Mix_LoadMUS(path.c_str());
+    if (!prepared.music) {
+        Warn("cannot load the music \"" + path + "\"", Mix_GetError());
+        return false;
+    }
+    prepared.path = path;
+    return true;
 }
 
 bool PlayMusic(const std::string& path)
@@ -189,7 +225,7 @@ bool PlayMusic(const std::string& path)
     Record(TEventKind::Music, path);
     if (!deviceOpen) return true;
     FreeMusic();
-    music = Mix_LoadMUS(path.c_str());
+    music = LoadMusic(path);
     if (!music) {
         Warn("cannot load the music \"" + path + "\"", Mix_GetError());
         return false;

@@ -37,6 +37,9 @@ bool InitMusic();
 void FreeMusicPlayer();
 // Starts a piece of music that repeats until stopped; false when it cannot be loaded.
 bool PlayMusic(const std::string& path);
+// Loads a piece ahead, so that a later PlayMusic of it starts at once; false
+// when it cannot be loaded.
+bool PrepareMusic(const std::string& path);
 void StopMusic();
 
 // What was asked of the output, for tests and the headless driver.

@@ -169,15 +169,28 @@ void InitMidi() { Audio::InitMusic(); }
 
 void StopMidi() { Audio::StopMusic(); }
 
+namespace {
+
+// Whether the piece passes the check; when not, says so in one line.
+bool Playable(const std::string& path)
+{
+    std::string why;
+    if (CheckMidiFile(path, why)) return true;
+    std::fprintf(stderr, "korvalen: not playing the music \"%s\": %s\n", path.c_str(), why.c_str());
+    return false;
+}
+
+}  // namespace
+
 void PlayMidi(const std::string& path)
 {
     StopMidi();
-    std::string why;
-    if (!CheckMidiFile(path, why)) {
-        std::fprintf(stderr, "korvalen: not playing the music \"%s\": %s\n", path.c_str(), why.c_str());
-        return;
-    }
-    Audio::PlayMusic(path);
+    if (Playable(path)) Audio::PlayMusic(path);
+}
+
+void PrepareMidi(const std::string& path)
+{
+    if (Playable(path)) Audio::PrepareMusic(path);
 }
 
 void FreeMidi()

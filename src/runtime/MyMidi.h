@@ -10,6 +10,8 @@ void StopMidi();
 // Stops the piece playing, then starts this one. A file that fails the check
 // below, or cannot be played, leaves the game silent.
 void PlayMidi(const std::string& path);
+// Loads a piece ahead, so that a later PlayMidi of it does not stall the frame.
+void PrepareMidi(const std::string& path);
 // Stops the music and releases the synthesizer (shut-down).
 void FreeMidi();
 

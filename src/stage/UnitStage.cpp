@@ -297,6 +297,8 @@ void StartStage(std::int32_t n)
     Mine->enter();
     RegisterTick(SceneSlot, SceneInterval, GameTick);
     PlayMidi(std::string(StageMusic(StageNo)));
+    // The bonus boss's piece is loaded now, not in the frame that starts it.
+    if (Stage() == AnotherStage) PrepareMidi(std::string(AnotherBossMusic));
     ScreenBufMain->InitStars(StageNo);
     ResetCSC();
     LoadStageSprites();
