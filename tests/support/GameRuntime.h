@@ -10,8 +10,16 @@
 #include "game/UnitForm.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+
+// How many objects of a pool are in use.
+template <typename TPool>
+std::int32_t LiveCount(const TPool& pool)
+{
+    return std::int32_t(std::count_if(pool.begin(), pool.end(), [](const auto& c) { return c->exists; }));
+}
 
 class TGameRuntime {
 public:

@@ -27,10 +27,6 @@ protected:
     void SetUp() override { runtime.PrepareStage(); }
     void TearDown() override { SetRandomSource(nullptr); }
 
-    static std::int32_t Live(const auto& pool)
-    {
-        return std::int32_t(std::count_if(pool.begin(), pool.end(), [](const auto& c) { return c->exists; }));
-    }
     // Every draw answers n − 1: no chance step is ever taken, and ±1 gives +1.
     static void NoChances()
     {
@@ -84,9 +80,9 @@ TEST_F(Enemy, ADivingWeaverFiresInEverySecondFrameWhileOnScreen)
     TEnemy& e = *Enemies[0];
     std::vector<bool> fired;
     for (int update = 0; update < 40; ++update) {
-        const std::int32_t before = Live(EShots);
+        const std::int32_t before = LiveCount(EShots);
         e.update();
-        fired.push_back(Live(EShots) > before);
+        fired.push_back(LiveCount(EShots) > before);
     }
     EXPECT_FALSE(fired[0]) << "above the window at first";
     for (std::size_t i = 10; i + 1 < fired.size(); ++i) EXPECT_NE(fired[i], fired[i + 1]) << "update " << i;
@@ -165,7 +161,7 @@ TEST_F(Enemy, AnOrdinaryKillScoresExplodesAndSounds)
     e.damage(1);
     EXPECT_FALSE(e.exists);
     EXPECT_EQ(Score, 1);
-    ASSERT_EQ(Live(Bombs), 1);
+    ASSERT_EQ(LiveCount(Bombs), 1);
     EXPECT_EQ(Bombs[0]->sprite->name, "bom01");
     EXPECT_EQ(Bombs[0]->x, 250);
     EXPECT_EQ(Bombs[0]->vx, 2) << "the explosion drifts with the enemy's last velocity";
@@ -215,10 +211,10 @@ TEST_F(Enemy, ABossDiesInOneHundredAndOneUpdatesScoringInOneHundred)
     std::vector<std::int32_t> scoreAt;
     while (boss.exists && updates < 200) {
         TickWaveHold();
-        const std::int32_t before = Live(Bombs);
+        const std::int32_t before = LiveCount(Bombs);
         boss.update();
         ++updates;
-        explosions += Live(Bombs) - before;
+        explosions += LiveCount(Bombs) - before;
         if (ScreenBufMain->FlashPending) {
             ++flashes;
             ScreenBufMain->FlashPending = false;
@@ -244,8 +240,8 @@ TEST_F(Enemy, ADyingBossStillMovesButNeitherFiresNorLaunches)
     SetRandomSource([](std::int32_t) { return 0; });  // every chance taken
     const std::int32_t x = boss.x;
     for (int i = 0; i < 20; ++i) boss.update();
-    EXPECT_EQ(Live(EShots), 0);
-    EXPECT_EQ(Live(Enemies), 1);
+    EXPECT_EQ(LiveCount(EShots), 0);
+    EXPECT_EQ(LiveCount(Enemies), 1);
     EXPECT_NE(boss.x, x) << "it wanders on";
 }
 

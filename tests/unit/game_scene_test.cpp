@@ -50,10 +50,6 @@ protected:
         EShots[slot]->launch(x, y, 0, 0, 0, 0, 1);
         return *EShots[slot];
     }
-    static std::int32_t Live(const auto& pool)
-    {
-        return std::int32_t(std::count_if(pool.begin(), pool.end(), [](const auto& c) { return c->exists; }));
-    }
     TPixel Window(std::int32_t x, std::int32_t y) { return runtime.Form().Client().Row(y)[x]; }
 };
 
@@ -133,7 +129,7 @@ TEST_F(GameScene, TheLastShipLostShowsGameOverWhileEnemiesComeThenTheTitle)
         runtime.Tick();
         ASSERT_EQ(TickSlots.at(1).Callback, GameTick) << "tick " << tick;
     }
-    EXPECT_GT(Live(Enemies), 0);
+    EXPECT_GT(LiveCount(Enemies), 0);
     EXPECT_EQ(GameOverCount, 0);
     runtime.Tick();
     EXPECT_EQ(TickSlots.at(1).Callback, TitleTick);
@@ -203,7 +199,7 @@ TEST_F(GameScene, AFullBlastRemovesEveryLiveBulletAndDamagesEveryEnemy)
     spawnEnemy(0, 200, 200);
     Mine->bombRadius = 250;
     HitWeapons();
-    EXPECT_EQ(Live(EShots), 0);
+    EXPECT_EQ(LiveCount(EShots), 0);
     EXPECT_EQ(Enemies[0]->hp, 0 + 15 - 15) << "kind 6 has 15 hit points";
     EXPECT_FALSE(Enemies[0]->exists);
     EXPECT_FALSE(Enemies[1]->exists);
@@ -298,9 +294,9 @@ TEST_F(GameScene, EnemiesSeeTheStageClockAfterItHasAdvanced)
     Enemies[0]->hp = 1000;
     std::vector<std::int32_t> firedAt;
     for (int i = 0; i < 9; ++i) {
-        const std::int32_t before = Live(EShots), timetableFrame = StageFrame;
+        const std::int32_t before = LiveCount(EShots), timetableFrame = StageFrame;
         runtime.Tick();
-        if (Live(EShots) > before) firedAt.push_back(timetableFrame);
+        if (LiveCount(EShots) > before) firedAt.push_back(timetableFrame);
     }
     ASSERT_FALSE(firedAt.empty());
     for (std::int32_t f : firedAt) EXPECT_EQ((f + 1) % 3, 0) << "fired in the frame the timetable saw as " << f;

@@ -42,10 +42,6 @@ protected:
         MoveAll();
         me.endFrame();
     }
-    static std::int32_t Live(const auto& pool)
-    {
-        return std::int32_t(std::count_if(pool.begin(), pool.end(), [](const auto& c) { return c->exists; }));
-    }
 };
 
 TEST_F(Player, AShipGlidesInFromThePanelAndComesToRest)
@@ -231,10 +227,10 @@ TEST_F(Player, TheMainShotFiresAPairEveryThirdFrameWithoutDrainingTheGauge)
     std::vector<std::int32_t> firedIn;
     me.vx = me.vy = 0;
     for (std::int32_t frame = 0; frame < 30; ++frame) {
-        const std::int32_t before = Live(Shots);
+        const std::int32_t before = LiveCount(Shots);
         me.recharge();
         playerControl();
-        if (Live(Shots) > before) firedIn.push_back(frame);
+        if (LiveCount(Shots) > before) firedIn.push_back(frame);
         MoveAll();
         me.endFrame();
         EXPECT_GE(me.energy, 1970);
@@ -326,7 +322,7 @@ TEST_F(Player, HomingShotsMoveTheTargetOnEveryFrameAndFireEveryThird)
         me.endFrame();
     }
     EXPECT_EQ(targets, (std::vector<std::int32_t>{1, 2, 1, 2}));
-    EXPECT_EQ(Live(Shots), 2) << "frames 0 and 3";
+    EXPECT_EQ(LiveCount(Shots), 2) << "frames 0 and 3";
     EXPECT_EQ(Shots[0]->target, Enemies[1].get());
     EXPECT_EQ(Shots[1]->target, Enemies[2].get());
     EXPECT_EQ(Shots[0]->power, 2);
@@ -344,9 +340,9 @@ TEST_F(Player, TheShipHasItsCurrentShipAndItsLivesThenTheGameEnds)
         EXPECT_FALSE(me.alive);
         EXPECT_TRUE(me.exists);
         EXPECT_EQ(me.deathFrames, 15);
-        const std::int32_t explosionsBefore = Live(Bombs);
+        const std::int32_t explosionsBefore = LiveCount(Bombs);
         for (int i = 0; i < 15; ++i) me.update();
-        EXPECT_EQ(Live(Bombs) - explosionsBefore, 10) << "an explosion in each of the first 10 dying updates";
+        EXPECT_EQ(LiveCount(Bombs) - explosionsBefore, 10) << "an explosion in each of the first 10 dying updates";
         me.update();
         if (hit < 2) livesAfterEntry.push_back(me.lives);
         for (const auto& bomb : Bombs) bomb->setPresence(false);
@@ -365,14 +361,14 @@ TEST_F(Player, AnInvulnerableShipSparklesAndTheDarkShipHasItsOwnSet)
 {
     me.invulnFrames = 5;
     me.draw();
-    EXPECT_EQ(Live(Bombs), 1);
+    EXPECT_EQ(LiveCount(Bombs), 1);
     EXPECT_EQ(me.sprite->name, "mine");
     me.dark = true;
     me.draw();
     EXPECT_EQ(me.sprite->name, "minedark");
     me.alive = false;
     me.draw();
-    EXPECT_EQ(Live(Bombs), 2) << "a dying ship is not drawn and does not sparkle";
+    EXPECT_EQ(LiveCount(Bombs), 2) << "a dying ship is not drawn and does not sparkle";
 }
 
 }  // namespace

@@ -22,10 +22,6 @@ protected:
     TGameRuntime runtime;
     void SetUp() override { runtime.PrepareStage(); }
     void TearDown() override { SetRandomSource(nullptr); }
-    static std::int32_t Live(const auto& pool)
-    {
-        return std::int32_t(std::count_if(pool.begin(), pool.end(), [](const auto& c) { return c->exists; }));
-    }
 };
 
 TEST_F(Pools, AllCharactersAreListedInMovingAndDrawingOrder)
@@ -45,7 +41,7 @@ TEST_F(Pools, AllCharactersAreListedInMovingAndDrawingOrder)
 TEST_F(Pools, SlotOneHundredTwentySevenIsOnlyForTheBossSpawners)
 {
     for (int i = 0; i < 127; ++i) spawnEnemy(0, 200, 200);
-    EXPECT_EQ(Live(Enemies), 127);
+    EXPECT_EQ(LiveCount(Enemies), 127);
     EXPECT_FALSE(Enemies[127]->exists);
     spawnEnemy(0, 200, 200);
     spawnAimedEnemy(0, 200, 200, 5);
@@ -78,7 +74,7 @@ TEST_F(Pools, AFullShotPoolSpendsTheEnergyButFiresNothingAndOneFreeSlotFiresTheF
     Mine->shotCooldown = 0;
     Shots[40]->setPresence(false);
     playerControl();
-    EXPECT_EQ(Live(Shots), 64);
+    EXPECT_EQ(LiveCount(Shots), 64);
     EXPECT_EQ(Shots[40]->vx, Mine->vx + 1) << "the first of the pair";
 }
 
@@ -86,7 +82,7 @@ TEST_F(Pools, EnemyBulletsAreAimedAtThePlayerButNeverFiredFromItsCentre)
 {
     fireEnemyAimed(Mine->x, Mine->y, 5);
     fireEnemyHoming(Mine->x, Mine->y, 5);
-    EXPECT_EQ(Live(EShots), 0);
+    EXPECT_EQ(LiveCount(EShots), 0);
     fireEnemyAimed(Mine->x - 3, Mine->y - 4, 5);
     EXPECT_EQ(EShots[0]->vx, 3);
     EXPECT_EQ(EShots[0]->vy, 4);

@@ -229,24 +229,17 @@ TEST_F(StoryReader, EveryChapterOpensWithItsOwnPictureAndFiguresAreBitmaps)
     EXPECT_THROW(ShowPicture("scene00.JPG"), ELoadError) << "capitals: read as a bitmap file";
 }
 
-TEST_F(StoryReader, ClearingTheLastStageRecordsTheGameThenTellsTheEnding)
+TEST_F(StoryReader, AStageClearLeadsToItsChapterAndOnlyTheLastIsRecordedFirst)
 {
-    NewGame(9);
-    BeginStageClear();
-    ClearCount = 0;
-    runtime.Tick();
-    EXPECT_EQ(TickSlots.at(1).Callback, StoryTick);
-    EXPECT_TRUE(std::filesystem::exists(runtime.Folder() / "レポート.txt"));
-}
-
-TEST_F(StoryReader, OtherStagesClearWithoutARecord)
-{
-    NewGame(4);
-    BeginStageClear();
-    ClearCount = 0;
-    runtime.Tick();
-    EXPECT_EQ(TickSlots.at(1).Callback, StoryTick);
-    EXPECT_FALSE(std::filesystem::exists(runtime.Folder() / "レポート.txt"));
+    for (std::int32_t stage : {4, 9}) {
+        NewGame(stage);
+        BeginStageClear();
+        ClearCount = 0;
+        runtime.Tick();
+        EXPECT_EQ(TickSlots.at(1).Callback, StoryTick) << "stage " << stage;
+        EXPECT_EQ(PageNo, 1) << "its chapter's first page";
+        EXPECT_EQ(std::filesystem::exists(runtime.Folder() / "レポート.txt"), stage == 9) << "stage " << stage;
+    }
 }
 
 }  // namespace
