@@ -126,6 +126,41 @@ TEST_F(Driver, TheDrawnWeaponStatesAreReportedBeforeTheTickClearsThem)
     EXPECT_TRUE(Has(state, "\"barrier\":true"));
 }
 
+TEST_F(Driver, AStoryStartShowsTheChapterAndLeavesForTheNextStage)
+{
+    ASSERT_EQ(Sim({"--start", "story:3", "--ticks", "30", "--state", "s.json"}).status, 0);
+    std::string state = File("s.json");
+    EXPECT_TRUE(Has(state, "\"scene\":\"story\"")) << state;
+    EXPECT_TRUE(Has(state, "\"story\":{\"PageNo\":1,"));
+    std::ofstream(folder / "keys.txt") << "5 +Space\n";
+    ASSERT_EQ(Sim({"--start", "story:3", "--keys", "keys.txt", "--ticks", "6", "--state", "s.json"}).status, 0);
+    state = File("s.json");
+    EXPECT_TRUE(Has(state, "\"scene\":\"game\"")) << state;
+    EXPECT_TRUE(Has(state, "\"StageNo\":4"));
+}
+
+TEST_F(Driver, AfterTheEndingOnlyAStrongPlayerWhoSaysYesGoesOn)
+{
+    std::ofstream(folder / "keys.txt") << "5 +Enter\n";
+    struct TCase {
+        std::vector<std::string> args;
+        const char* scene;
+    };
+    const TCase cases[] = {
+        {{"--lives", "2", "--score", "2500", "--answer", "yes"}, "game"},
+        {{"--lives", "2", "--score", "2500", "--answer", "no"}, "story"},
+        {{"--lives", "1", "--score", "9000", "--answer", "yes"}, "story"},
+    };
+    for (const TCase& c : cases) {
+        std::vector<std::string> args = {"--start", "story:9", "--keys", "keys.txt", "--ticks", "6", "--state", "s.json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ASSERT_EQ(Sim(args).status, 0);
+        const std::string state = File("s.json");
+        EXPECT_TRUE(Has(state, std::string("\"scene\":\"") + c.scene + "\"")) << state;
+        if (std::string(c.scene) == "game") EXPECT_TRUE(Has(state, "\"StageNo\":10")) << "the Another stage";
+    }
+}
+
 TEST_F(Driver, FaultyArgumentsGetAClearMessageAndStatusTwo)
 {
     std::ofstream(folder / "bad.txt") << "4 +Q\n";
@@ -144,6 +179,8 @@ TEST_F(Driver, FaultyArgumentsGetAClearMessageAndStatusTwo)
         {{"--keys", "worse.txt"}, "worse.txt:1:"},
         {{"--shot", "12"}, "TICK:FILE"},
         {{"--frobnicate", "1"}, "unknown option"},
+        {{"--start", "story:10"}, "numbered 0 to 9"},
+        {{"--random-keys", "x"}, "--random-keys"},
     };
     for (const TCase& c : cases) {
         const TRun run = Sim(c.args);
