@@ -6,8 +6,10 @@
 #include "Errors.h"
 #include "FileBytes.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <jpeglib.h>
 #include <jerror.h>
@@ -101,9 +103,22 @@ public:
         return true;
     }
 
-    // The picture's size, known once the header is read.
+    // The picture's size and coding, known once the header is read.
     JDIMENSION Width() const { return info_.image_width; }
     JDIMENSION Height() const { return info_.image_height; }
+    bool ArithmeticCoded() const { return info_.arith_code != FALSE; }
+
+    // The fewest 8 × 8 blocks a component has. Each block of a coded
+    // component takes at least one bit of Huffman-coded data.
+    std::uint64_t FewestBlocks() const
+    {
+        std::uint64_t fewest = UINT64_MAX;
+        for (int c = 0; c < info_.num_components; ++c) {
+            const jpeg_component_info& component = info_.comp_info[c];
+            fewest = std::min(fewest, std::uint64_t(component.width_in_blocks) * component.height_in_blocks);
+        }
+        return fewest;
+    }
 
     // Starts decoding at full size to blue-green-red, grey pictures included.
     bool Start()
@@ -173,10 +188,18 @@ void TBitmap::LoadJpegBytes(const std::string& path, std::span<const unsigned ch
     if (!decoder.ReadHeader()) {
         throw ELoadError(path, decoder.Reason());
     }
+    const std::string size = std::to_string(decoder.Width()) + " × " + std::to_string(decoder.Height());
     if (decoder.Width() > JDIMENSION(MaxBitmapSide) || decoder.Height() > JDIMENSION(MaxBitmapSide)) {
-        throw ELoadError(path, "the picture is " + std::to_string(decoder.Width()) + " × " +
-                                   std::to_string(decoder.Height()) + " pixels, more than " +
-                                   std::to_string(MaxBitmapSide) + " on a side");
+        throw ELoadError(path, "the picture is " + size + " pixels, more than " + std::to_string(MaxBitmapSide) +
+                                   " on a side");
+    }
+    if (decoder.ArithmeticCoded()) {
+        throw ELoadError(path, "an arithmetic-coded picture; the game reads Huffman-coded JPEG pictures only");
+    }
+    // So that a small damaged file never has the pixels of a large picture allocated.
+    if (const std::uint64_t needed = decoder.FewestBlocks() / 8; bytes.size() < needed) {
+        throw ELoadError(path, "the picture's data is too short for " + size + " pixels (at least " +
+                                   std::to_string(needed) + " bytes, the file holds " + std::to_string(bytes.size()) + ")");
     }
     if (!decoder.Start()) {
         throw ELoadError(path, decoder.Reason());

@@ -165,6 +165,17 @@ TBytes Progressive(int scans, std::uint16_t side = 8)
     return b;
 }
 
+// With comment segments of 60000 bytes after the start marker.
+TBytes Padded(TBytes b, int comments)
+{
+    for (int i = 0; i < comments; ++i) {
+        TBytes comment = {0xFF, 0xFE, 60002 >> 8, 60002 & 0xFF};
+        comment.insert(comment.end(), 60000, 'x');
+        b.insert(b.begin() + 2, comment.begin(), comment.end());
+    }
+    return b;
+}
+
 TEST(JpegLoading, ProgressivePicturesLoadWithinTheirLimits)
 {
     TBitmap bitmap;
@@ -176,7 +187,9 @@ TEST(JpegLoading, ProgressivePicturesLoadWithinTheirLimits)
         const char* says;
     } refused[] = {
         {Progressive(33), "the picture has too many scans"},
-        {Progressive(1, 8192), "the picture needs too much memory to decode"},
+        {Padded(Progressive(1, 8192), 3), "the picture needs too much memory to decode"},
+        {Progressive(1, 8192), "the picture's data is too short for 8192 × 8192 pixels (at least 131072 bytes, "
+                               "the file holds 141)"},
     };
     for (const auto& [bytes, says] : refused) {
         try {
@@ -186,6 +199,14 @@ TEST(JpegLoading, ProgressivePicturesLoadWithinTheirLimits)
             EXPECT_EQ(std::string(error.what()), std::string("Cannot load \"dat/scene.jpg\": ") + says);
         }
     }
+}
+
+// The frame header marked as arithmetic-coded (SOF9 in place of SOF0).
+TBytes WithArithmeticCoding()
+{
+    TBytes bytes = RedBlueJpeg;
+    bytes[RedBlueFrameHeader + 1] = 0xC9;
+    return bytes;
 }
 
 TEST(JpegLoading, FaultsSayWhatIsWrong)
@@ -199,6 +220,7 @@ TEST(JpegLoading, FaultsSayWhatIsWrong)
         {{'B', 'M', 0, 0}, "not a JPEG picture"},
         {WithSize(8193, 8), "the picture is 8193 × 8 pixels, more than 8192 on a side"},
         {Truncated(RedBlueJpeg.size() - 6), "Premature end of JPEG file"},
+        {WithArithmeticCoding(), "an arithmetic-coded picture; the game reads Huffman-coded JPEG pictures only"},
     };
     for (const auto& [bytes, says] : cases) {
         TBitmap bitmap;
