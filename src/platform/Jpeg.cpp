@@ -24,8 +24,9 @@ constexpr int MaxJpegScans = 32;
 // hundreds of megabytes.
 constexpr long MaxJpegDecoderBytes = 64L * 1024 * 1024;
 
-// A libjpeg error manager that remembers where to jump and why. The manager
-// comes first: libjpeg hands its address back to the callbacks.
+// A libjpeg error manager, with the progress monitor that counts scans, that
+// remembers where to jump and why. The manager comes first: libjpeg hands its
+// address back to the callbacks.
 struct TJpegError {
     jpeg_error_mgr manager;
     jpeg_progress_mgr progress;
@@ -43,15 +44,18 @@ struct TJpegError {
 [[noreturn]] void OnJpegError(j_common_ptr info)
 {
     auto* error = reinterpret_cast<TJpegError*>(info->err);
-    if (info->err->msg_code == JERR_NO_BACKING_STORE) FailDecoding(info, "the picture needs too much memory to decode");
+    if (info->err->msg_code == JERR_NO_BACKING_STORE) {
+        FailDecoding(info, "the picture needs too much memory to decode");
+    }
     (*info->err->format_message)(info, error->message);
     std::longjmp(error->jump, 1);
 }
 
 void OnJpegProgress(j_common_ptr info)
 {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxJpegScans)
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxJpegScans) {
         FailDecoding(info, "the picture has too many scans");
+    }
 }
 
 // Warnings are how libjpeg reports a file cut short or damaged data it
