@@ -17,10 +17,11 @@ run_target() {
   # New inputs go into the first folder, the build's own.
   local inputs=("$work/corpus" "$here/corpus/$name")
   [[ -d "$here/regressions/$name" ]] && inputs+=("$here/regressions/$name")
-  # Leak checks stay on; a slow input (10 s) and a large allocation are faults too.
+  # Leak checks stay on; a slow input (10 s) and an allocation over 128 MiB
+  # (no seed-sized input needs one) are faults too.
   if timeout $((seconds + 60)) "$build/tests/fuzz/fuzz_$name" "${inputs[@]}" \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -malloc_limit_mb=512 -artifact_prefix="$work/found/" -print_final_stats=1 >"$work/log.txt" 2>&1; then
+      -malloc_limit_mb=128 -artifact_prefix="$work/found/" -print_final_stats=1 >"$work/log.txt" 2>&1; then
     echo "fuzz $name: $(grep -m1 -E '^Done [0-9]+ runs' "$work/log.txt" || echo done)"
   else
     echo "fuzz $name: FAILED; the input is in $work/found/, its log in $work/log.txt:"
