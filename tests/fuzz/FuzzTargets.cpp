@@ -7,6 +7,7 @@
 #include "runtime/MyMidi.h"
 #include "runtime/UnitMain.h"
 #include "runtime/UnitReport.h"
+#include "stage/UnitStory.h"
 
 #include <string>
 
@@ -109,6 +110,23 @@ void WaveCheck(TInput input)
     std::string why;
     const bool playable = Audio::CheckWaveBytes(input, why);
     Expect(playable == why.empty(), "a refusal says why, an acceptance nothing");
+}
+
+void StoryChapter(TInput input)
+{
+    TChapter chapter;
+    try {
+        chapter = ParseChapter(Text(input), "dat/story/chapter0.txt");
+    } catch (const ELoadError&) {
+        return;
+    }
+    Expect(!chapter.empty(), "a chapter has pages");
+    for (const TStoryPage& page : chapter) {
+        Expect(!page.lines.empty() && page.lines.size() <= PageSize, "a page holds one to six lines");
+        for (const std::string& line : page.lines)
+            Expect(!line.empty() && line.front() != '#' && line.find('\n') == std::string::npos,
+                   "a line is text, neither empty nor a comment");
+    }
 }
 
 }  // namespace Fuzz

@@ -31,6 +31,8 @@ void MidiCheck(TInput input);
 void ReportScan(TInput input);
 // A sound file's bytes through the check that guards the mixer.
 void WaveCheck(TInput input);
+// A story chapter's bytes, parsed into pages.
+void StoryChapter(TInput input);
 
 struct TTarget {
     std::string_view name;  // also the folder of its seeds and regression inputs
@@ -38,7 +40,7 @@ struct TTarget {
 };
 inline constexpr TTarget Targets[] = {
     {"sprite_sheet", SpriteSheet}, {"picture", Picture},       {"midi_check", MidiCheck},
-    {"report_scan", ReportScan},   {"wave_check", WaveCheck},
+    {"report_scan", ReportScan},   {"wave_check", WaveCheck},    {"story_chapter", StoryChapter},
 };
 
 }  // namespace Fuzz

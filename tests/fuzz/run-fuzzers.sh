@@ -8,7 +8,7 @@ set -euo pipefail
 build=$1
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
-targets=(sprite_sheet picture midi_check report_scan wave_check)
+targets=(sprite_sheet picture midi_check report_scan wave_check story_chapter)
 
 # One target; prints one line, and the end of its log when it failed.
 run_target() {
