@@ -3,7 +3,7 @@
 // come and go; shows the title, starts stage 0 on Space and the frame rate on
 // P; and ends with status 0 when the window is closed. Without its data it
 // stops with an error box naming the missing file and status 1, never
-// showing its own window.
+// showing its own window; a damaged icon or sound is a line on stderr.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, Status) would clash with it.
@@ -419,6 +419,29 @@ TEST_F(GameWindow, WithoutItsDataItStopsNamingTheFileAndNeverShowsItsWindow)
         ASSERT_EQ(named.size(), 2u) << err;
         EXPECT_FALSE(fs::exists(playDir / named[1].str())) << "the file named is the one missing";
     }
+}
+
+// A damaged icon and a damaged sound are one line each on stderr, naming the
+// file; the game opens its window, plays on and ends cleanly.
+TEST_F(GameWindow, ADamagedIconOrSoundIsOneLineEachAndTheGamePlaysOn)
+{
+    fs::remove(playDir / "dat");
+    fs::copy(fs::path(KORVALEN_BUILD_DIR) / "dat", playDir / "dat", fs::copy_options::recursive);
+    for (const char* file : {"dat/icon.bmp", "dat/titlecall.wav"}) fs::resize_file(playDir / file, 100);
+    const fs::path errFile = playDir / "stderr.txt";
+    StartGame(errFile);
+    ASSERT_TRUE(WaitFor(15s, [&] { return GameWindowShown(displayName); })) << Read(errFile);
+    kill(game, SIGTERM);
+    EXPECT_EQ(WaitExit(game, 10000ms), 0);
+    game = -1;
+    const std::string err = Read(errFile);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    EXPECT_NE(err.find("korvalen: no window icon (Cannot load \"dat/icon.bmp\": the pixel data is cut short"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("korvalen: cannot load the sound \"dat/titlecall.wav\" (the file is cut short"),
+              std::string::npos)
+        << err;
 }
 
 }  // namespace
