@@ -3,9 +3,11 @@
 #include "UnitScreenBuf.h"
 #include "platform/Application.h"
 #include "platform/Errors.h"
+#include "platform/FileBytes.h"
 #include "runtime/MyString.h"
 #include "runtime/UnitMain.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 std::array<std::unique_ptr<TCSC>, CSCTableSize> CSCTable;
@@ -30,6 +32,14 @@ std::int32_t CheckedFrameCount(const std::string& path, const TBitmap& sheet, st
         throw ELoadError(path, "a sprite sheet holds 1 to 16 frames side by side, not " + std::to_string(frames));
     if (sheet.Width() / frames < 1) throw ELoadError(path, "the sheet is narrower than its frames");
     return frames;
+}
+
+// Enlarged frames are bitmaps too, held to the same limit as the sheet.
+void CheckEnlargedSize(const std::string& path, std::int32_t fw, std::int32_t fh, std::int32_t scale)
+{
+    if (scale < 1 || std::int64_t(std::max(fw, fh)) * scale > MaxBitmapSide)
+        throw ELoadError(path, "its frames enlarged " + std::to_string(scale) + " times would be larger than " +
+                                   std::to_string(MaxBitmapSide) + " pixels");
 }
 
 void WarnOfLoad() { AskUser("error in Name2CSC", "UnitTCSC", Application::MB_OK); }
@@ -86,13 +96,24 @@ void TCSC::ClearShells()
 
 void TCSC::LoadBmp(std::string_view sheetName, std::int32_t frames, TBitmap& target, std::int32_t scale)
 {
+    // A set that failed to load keeps no name, so it is never found by it.
     ClearShells();
+    name.clear();
     const std::string path = SheetPath(sheetName);
+    LoadSheetBytes(path, Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes), frames, target, scale);
+    name = SetName(sheetName, scale);
+}
+
+void TCSC::LoadSheetBytes(const std::string& path, std::span<const unsigned char> bytes, std::int32_t frames,
+                          TBitmap& target, std::int32_t scale)
+{
+    ClearShells();
     try {
         TBitmap sheet, frame;
-        sheet.LoadFromFile(path);
+        sheet.LoadFromBytes(path, bytes);
         frames = CheckedFrameCount(path, sheet, frames);
         const std::int32_t fw = sheet.Width() / frames, fh = sheet.Height();
+        CheckEnlargedSize(path, fw, fh, scale);
         width = fw * scale;
         height = fh * scale;
         frame.SetSize(width, height);
@@ -101,14 +122,11 @@ void TCSC::LoadBmp(std::string_view sheetName, std::int32_t frames, TBitmap& tar
             AddShell(frame);
         }
     } catch (...) {
-        // A set that failed to load keeps no frames and no name, so it is never
-        // found, drawn or hit-tested as if it had frames.
+        // A failed set keeps no frames, so it is never drawn or hit-tested as if it had them.
         ClearShells();
-        name.clear();
         throw;
     }
     targetBitmap = &target;
-    name = SetName(sheetName, scale);
 }
 
 void TCSC::AddShell(const TBitmap& frame)

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,9 @@ public:
     // frames), each sheet pixel enlarged to scale × scale, drawing onto target.
     // Throws ELoadError naming the file; the set is then left without frames.
     void LoadBmp(std::string_view name, std::int32_t frames, TBitmap& target, std::int32_t scale);
+    // The same from the bytes of the sheet's file at path, keeping the set's name.
+    void LoadSheetBytes(const std::string& path, std::span<const unsigned char> bytes, std::int32_t frames,
+                        TBitmap& target, std::int32_t scale);
     void AddShell(const TBitmap& frame);
     void DrawAt(std::int32_t f, std::int32_t x, std::int32_t y);
     const TCharaShell& GetShell(std::int32_t f) const;

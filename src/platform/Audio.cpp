@@ -1,6 +1,10 @@
 // Sound effects and music through SDL2_mixer, or silence.
 #include "Audio.h"
 
+#include "Errors.h"
+#include "FileBytes.h"
+#include "WaveFile.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -28,6 +32,7 @@ struct TWave {
     Mix_Chunk* chunk;  // null when the file could not be loaded: silence
 };
 
+TBackend backendInUse = TBackend::Silent;
 bool deviceOpen = false;
 std::vector<TWave> waves;
 Mix_Music* music = nullptr;
@@ -39,9 +44,9 @@ struct TPreparedMusic {
 bool logging = false;
 std::vector<TEvent> events;
 
-void Warn(const std::string& what, const char* why)
+void Warn(const std::string& what, const std::string& why)
 {
-    std::fprintf(stderr, "korvalen: %s (%s); playing on without it\n", what.c_str(), why);
+    std::fprintf(stderr, "korvalen: %s (%s); playing on without it\n", what.c_str(), why.c_str());
 }
 
 void Record(TEventKind kind, std::string_view name)
@@ -107,7 +112,7 @@ bool OpenDevice()
 {
     std::string why;
     if (!TryOpenDevice(why)) {
-        Warn("no audio device", why.c_str());
+        Warn("no audio device", why);
         return false;
     }
     Mix_AllocateChannels(1);
@@ -137,10 +142,34 @@ Mix_Music* LoadMusic(const std::string& path)
     return taken;
 }
 
+// The sound file's bytes, checked; empty after one line on stderr when it
+// cannot be played.
+std::vector<unsigned char> ReadWave(const std::string& path)
+{
+    std::string why;
+    try {
+        std::vector<unsigned char> bytes = Platform::ReadFileBytes(path, MaxWaveFileBytes);
+        if (CheckWaveBytes(bytes, why)) return bytes;
+    } catch (const ELoadError& e) {
+        why = e.Why();
+    }
+    Warn("cannot load the sound \"" + path + "\"", why);
+    return {};
+}
+
+// The mixer's copy of checked bytes. SDL's words would not name the file.
+Mix_Chunk* DecodeWave(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
+    if (!chunk) Warn("cannot load the sound \"" + path + "\"", "the mixer cannot decode it");
+    return chunk;
+}
+
 }  // namespace
 
 void Open(TBackend backend)
 {
+    backendInUse = backend;
     waves.reserve(32);
     deviceOpen = backend == TBackend::Device && OpenDevice();
 }
@@ -166,9 +195,11 @@ bool LoadWave(std::string_view path)
     if (const TWave* loaded = FindWave(path)) return loaded->chunk != nullptr;
     const std::string file(path);
     Mix_Chunk* chunk = nullptr;
-    if (deviceOpen) {
-        chunk = Mix_LoadWAV(file.c_str());
-        if (!chunk) Warn("cannot load the sound \"" + file + "\"", Mix_GetError());
+    // Silent output stands in for a device, so it checks the files as one
+    // would. With no device the one line that said so is enough.
+    if (deviceOpen || backendInUse == TBackend::Silent) {
+        const std::vector<unsigned char> bytes = ReadWave(file);
+        if (!bytes.empty() && deviceOpen) chunk = DecodeWave(file, bytes);
     }
     waves.push_back({file, chunk});
     return chunk != nullptr;
@@ -227,11 +258,11 @@ bool PlayMusic(const std::string& path)
     FreeMusic();
     music = LoadMusic(path);
     if (!music) {
-        Warn("cannot load the music \"" + path + "\"", Mix_GetError());
+        Warn("cannot load the music \"" + path + "\"", "the synthesizer cannot read it");
         return false;
     }
     if (Mix_PlayMusic(music, -1) != 0) {
-        Warn("cannot play the music \"" + path + "\"", Mix_GetError());
+        Warn("cannot play the music \"" + path + "\"", "the synthesizer cannot play it");
         FreeMusic();
         return false;
     }

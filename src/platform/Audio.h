@@ -13,7 +13,7 @@ namespace Audio {
 
 enum class TBackend {
     Device,  // SDL2_mixer, music through FluidSynth with the General MIDI soundfont
-    Silent,  // no output; plays are only logged
+    Silent,  // no output; effects' files are checked as for a device, plays are only logged
 };
 
 // Opens the output for effects and music; a missing device is silence.
@@ -22,7 +22,8 @@ void Open(TBackend backend);
 void Close();
 
 // Loads an effect once, so that playing it later reads nothing; false (and
-// silence when it is played) when it cannot be loaded or there is no device.
+// silence when it is played) when there is no device, or the file is missing
+// or fails CheckWaveBytes, which one stderr line naming it then says.
 bool LoadWave(std::string_view path);
 // Starts a loaded effect, cutting the one playing; unknown paths are silence.
 void PlayWave(std::string_view path);

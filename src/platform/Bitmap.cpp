@@ -1,23 +1,15 @@
-// Software bitmaps: raster operations, fills, ellipses and .bmp loading.
+// Software bitmaps: raster operations, fills and ellipses.
 #include "Bitmap.h"
 
-#include "Errors.h"
-#include "FileBytes.h"
 #include "Fonts.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <utility>
 
 namespace {
-
-constexpr std::int32_t MaxBitmapSide = 8192;
 
 // The rows a blit touches, proven inside both bitmaps by the clipping, so the
 // inner loops run on plain pointers.
@@ -124,32 +116,6 @@ bool OnOutline(const TRect& box, std::int32_t px, std::int32_t py)
     };
     return outside(px - 1, py) || outside(px + 1, py) || outside(px, py - 1) || outside(px, py + 1);
 }
-
-std::int32_t ReadLe32(const std::vector<unsigned char>& b, std::size_t at)
-{
-    return std::int32_t(std::uint32_t(b.at(at)) | std::uint32_t(b.at(at + 1)) << 8 | std::uint32_t(b.at(at + 2)) << 16 |
-                        std::uint32_t(b.at(at + 3)) << 24);
-}
-
-// Our own checks before SDL sees the bytes: a bitmap file header, an info
-// header, and dimensions within limits.
-void CheckBmpHeader(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
-        throw ELoadError(path, "not a Windows bitmap file");
-    const std::int32_t infoSize = ReadLe32(bytes, 14);
-    if (infoSize < 40) throw ELoadError(path, "unsupported bitmap header");
-    const std::int32_t width = ReadLe32(bytes, 18);
-    const std::int32_t height = ReadLe32(bytes, 22);
-    const std::int32_t absHeight = height == INT32_MIN ? INT32_MAX : std::abs(height);
-    if (width <= 0 || width > MaxBitmapSide || absHeight == 0 || absHeight > MaxBitmapSide)
-        throw ELoadError(path, "bitmap dimensions out of range");
-}
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 }  // namespace
 
@@ -321,24 +287,6 @@ void TBitmap::Assign(const TBitmap& other)
     height_ = other.height_;
     pixels_ = other.pixels_;
     Touch();
-}
-
-void TBitmap::LoadFromFile(const std::string& path)
-{
-    const std::vector<unsigned char> bytes = Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes);
-    CheckBmpHeader(path, bytes);
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
-    if (!rw) throw ELoadError(path, SDL_GetError());
-    SurfacePtr loaded(SDL_LoadBMP_RW(rw, 1));
-    if (!loaded) throw ELoadError(path, SDL_GetError());
-    SurfacePtr bgr(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_BGR24, 0));
-    if (!bgr) throw ELoadError(path, SDL_GetError());
-    SetSize(bgr->w, bgr->h);
-    const auto* base = static_cast<const std::uint8_t*>(bgr->pixels);
-    for (std::int32_t y = 0; y < height_; ++y) {
-        const auto* src = reinterpret_cast<const TPixel*>(base + std::size_t(y) * std::size_t(bgr->pitch));
-        std::copy(src, src + width_, Row(y).begin());
-    }
 }
 
 void TBitmap::Mask(TPixel transparent)

@@ -48,6 +48,9 @@ enum class TFontStyle { Regular, Bold };
 
 class TBitmap;
 
+// No bitmap is wider or higher than this; a file saying otherwise is damaged.
+constexpr std::int32_t MaxBitmapSide = 8192;
+
 // The drawing surface of one bitmap. Font and brush settings persist
 // between calls, as on the original canvas.
 class TCanvas {
@@ -121,8 +124,13 @@ public:
     void Assign(const TBitmap& other);
     // Loads a Windows .bmp file; throws ELoadError naming the file.
     void LoadFromFile(const std::string& path);
+    // The same from the file's bytes: 24-bit uncompressed bitmaps only, at most
+    // MaxBitmapSide on a side; anything else is an ELoadError naming path.
+    void LoadFromBytes(const std::string& path, std::span<const unsigned char> bytes);
     // Decodes a JPEG file into this bitmap; throws ELoadError naming the file.
     void LoadJpegFile(const std::string& path);
+    // The same from the file's bytes, at most MaxBitmapSide on a side.
+    void LoadJpegBytes(const std::string& path, std::span<const unsigned char> bytes);
     // Turns the bitmap into a mask of one colour: pixels of that colour
     // become white, all others black.
     void Mask(TPixel transparent);

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <cstdint>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -13,20 +13,46 @@
 
 namespace Platform {
 
-std::vector<unsigned char> ReadFileBytes(const std::string& path, std::size_t maxBytes)
+namespace {
+
+std::string OpenFailure(int error)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) throw ELoadError(path, "the file cannot be opened");
-    const std::streamoff size = file.tellg();
-    if (size < 0) throw ELoadError(path, "the file cannot be read");
-    if (std::size_t(size) > maxBytes) throw ELoadError(path, "the file is too large");
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) throw ELoadError(path, "the file cannot be read");
-    return bytes;
+    if (error == ENOENT) return "there is no such file";
+    return std::string("the file cannot be opened: ") + std::strerror(error);
 }
 
-namespace {
+// Why the thing at the path is no file to read, or "" when it is one.
+std::string NotAFile(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode)) return "it is a folder, not a file";
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+    return "";
+}
+
+// A file opened for reading, closed when it goes.
+struct TReadFd {
+    int fd;
+    explicit TReadFd(int opened) : fd(opened) {}
+    ~TReadFd()
+    {
+        if (fd >= 0) close(fd);
+    }
+    TReadFd(const TReadFd&) = delete;
+    TReadFd& operator=(const TReadFd&) = delete;
+};
+
+// Reads exactly bytes.size() bytes; false when the file ends early or a read fails.
+bool ReadAll(int fd, std::vector<unsigned char>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += std::size_t(got);
+    }
+    return true;
+}
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what, int error)
 {
@@ -54,6 +80,22 @@ bool WriteAll(int fd, std::string_view bytes)
 }
 
 }  // namespace
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path, std::size_t maxBytes)
+{
+    // Not blocking: a pipe where a file should be is refused, never waited on.
+    const TReadFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.fd < 0) throw ELoadError(path, OpenFailure(errno));
+    struct stat info{};
+    if (fstat(file.fd, &info) != 0) throw ELoadError(path, "the file cannot be read");
+    if (const std::string notAFile = NotAFile(info); !notAFile.empty()) throw ELoadError(path, notAFile);
+    if (std::uint64_t(info.st_size) > maxBytes)
+        throw ELoadError(path, "the file is too large (" + std::to_string(info.st_size) + " bytes, at most " +
+                                   std::to_string(maxBytes) + ")");
+    std::vector<unsigned char> bytes(std::size_t(info.st_size));
+    if (!ReadAll(file.fd, bytes)) throw ELoadError(path, "the file cannot be read");
+    return bytes;
+}
 
 TFileKind FileKind(const std::string& path)
 {

@@ -11,8 +11,9 @@ namespace Platform {
 // Pictures are far smaller than this; a larger file is refused as damaged.
 constexpr std::size_t MaxPictureFileBytes = 64 * 1024 * 1024;
 
-// The file's bytes; throws ELoadError naming the file when it cannot be
-// opened or read, or is larger than maxBytes.
+// The file's bytes; throws ELoadError naming the file when it is missing, is
+// a folder or anything else but a regular file, cannot be read, or is larger
+// than maxBytes.
 std::vector<unsigned char> ReadFileBytes(const std::string& path, std::size_t maxBytes);
 
 enum class TFileKind { Missing, File, Other };

@@ -6,28 +6,56 @@
 #include "Errors.h"
 #include "FileBytes.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
-// Pictures larger than this on either side are refused as damaged.
-constexpr JDIMENSION MaxJpegSide = 8192;
+// A progressive picture is decoded in one pass per scan; encoders use about
+// ten. A small file of thousands of scans would take minutes.
+constexpr int MaxJpegScans = 32;
+// What libjpeg may allocate beyond the decoded rows: a progressive picture
+// keeps all its coefficients, which for the largest allowed sides would be
+// hundreds of megabytes.
+constexpr long MaxJpegDecoderBytes = 64L * 1024 * 1024;
 
-// A libjpeg error manager that remembers where to jump and why.
+// A libjpeg error manager, with the progress monitor that counts scans, that
+// remembers where to jump and why. The manager comes first: libjpeg hands its
+// address back to the callbacks.
 struct TJpegError {
     jpeg_error_mgr manager;
+    jpeg_progress_mgr progress;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
 };
 
+[[noreturn]] void FailDecoding(j_common_ptr info, const char* why)
+{
+    auto* error = reinterpret_cast<TJpegError*>(info->err);
+    std::snprintf(error->message, sizeof error->message, "%s", why);
+    std::longjmp(error->jump, 1);
+}
+
 [[noreturn]] void OnJpegError(j_common_ptr info)
 {
     auto* error = reinterpret_cast<TJpegError*>(info->err);
+    if (info->err->msg_code == JERR_NO_BACKING_STORE) {
+        FailDecoding(info, "the picture needs too much memory to decode");
+    }
     (*info->err->format_message)(info, error->message);
     std::longjmp(error->jump, 1);
+}
+
+void OnJpegProgress(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxJpegScans) {
+        FailDecoding(info, "the picture has too many scans");
+    }
 }
 
 // Warnings are how libjpeg reports a file cut short or damaged data it
@@ -44,17 +72,20 @@ void OnJpegMessage(j_common_ptr info, int level)
 // objects, and the step returns false with the reason in Reason().
 class TJpegDecoder {
 public:
-    explicit TJpegDecoder(const std::vector<unsigned char>& bytes)
+    explicit TJpegDecoder(std::span<const unsigned char> bytes)
     {
         info_.err = jpeg_std_error(&error_.manager);
         error_.manager.error_exit = OnJpegError;
         error_.manager.emit_message = OnJpegMessage;
+        error_.progress.progress_monitor = OnJpegProgress;
         error_.message[0] = '\0';
         if (setjmp(error_.jump) != 0) {
             return;
         }
         jpeg_create_decompress(&info_);
         created_ = true;
+        info_.progress = &error_.progress;
+        info_.mem->max_memory_to_use = MaxJpegDecoderBytes;
         jpeg_mem_src(&info_, bytes.data(), static_cast<unsigned long>(bytes.size()));
         ready_ = true;
     }
@@ -76,9 +107,22 @@ public:
         return true;
     }
 
-    // The picture's size, known once the header is read.
+    // The picture's size and coding, known once the header is read.
     JDIMENSION Width() const { return info_.image_width; }
     JDIMENSION Height() const { return info_.image_height; }
+    bool ArithmeticCoded() const { return info_.arith_code != FALSE; }
+
+    // The fewest 8 × 8 blocks a component has. Each block of a coded
+    // component takes at least one bit of Huffman-coded data.
+    std::uint64_t FewestBlocks() const
+    {
+        std::uint64_t fewest = UINT64_MAX;
+        for (int c = 0; c < info_.num_components; ++c) {
+            const jpeg_component_info& component = info_.comp_info[c];
+            fewest = std::min(fewest, std::uint64_t(component.width_in_blocks) * component.height_in_blocks);
+        }
+        return fewest;
+    }
 
     // Starts decoding at full size to blue-green-red, grey pictures included.
     bool Start()
@@ -123,17 +167,43 @@ private:
     bool ready_ = false;
 };
 
+// A JPEG file starts with the start-of-image marker and another marker.
+bool StartsAsJpeg(std::span<const unsigned char> bytes)
+{
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
 }  // namespace
 
 void TBitmap::LoadJpegFile(const std::string& path)
 {
-    const std::vector<unsigned char> bytes = Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes);
+    LoadJpegBytes(path, Platform::ReadFileBytes(path, Platform::MaxPictureFileBytes));
+}
+
+void TBitmap::LoadJpegBytes(const std::string& path, std::span<const unsigned char> bytes)
+{
+    if (bytes.size() > Platform::MaxPictureFileBytes) {
+        throw ELoadError(path, "the file is too large");
+    }
+    if (!StartsAsJpeg(bytes)) {
+        throw ELoadError(path, "not a JPEG picture");
+    }
     TJpegDecoder decoder(bytes);
     if (!decoder.ReadHeader()) {
         throw ELoadError(path, decoder.Reason());
     }
-    if (decoder.Width() > MaxJpegSide || decoder.Height() > MaxJpegSide) {
-        throw ELoadError(path, "the picture is too large");
+    const std::string size = std::to_string(decoder.Width()) + " × " + std::to_string(decoder.Height());
+    if (decoder.Width() > JDIMENSION(MaxBitmapSide) || decoder.Height() > JDIMENSION(MaxBitmapSide)) {
+        throw ELoadError(path, "the picture is " + size + " pixels, more than " + std::to_string(MaxBitmapSide) +
+                                   " on a side");
+    }
+    if (decoder.ArithmeticCoded()) {
+        throw ELoadError(path, "an arithmetic-coded picture; the game reads Huffman-coded JPEG pictures only");
+    }
+    // So that a small damaged file never has the pixels of a large picture allocated.
+    if (const std::uint64_t needed = decoder.FewestBlocks() / 8; bytes.size() < needed) {
+        throw ELoadError(path, "the picture's data is too short for " + size + " pixels (at least " +
+                                   std::to_string(needed) + " bytes, the file holds " + std::to_string(bytes.size()) + ")");
     }
     if (!decoder.Start()) {
         throw ELoadError(path, decoder.Reason());

@@ -22,6 +22,8 @@ public:
         for (std::uint32_t t = 0; t < tracks; ++t)
             if (!ReadTrack(t, why)) return false;
         if (!hasNotes_) return Fail(why, "it has no notes");
+        // Looped, a piece of no length would start over without end.
+        if (!lasts_) return Fail(why, "it lasts no time");
         return true;
     }
 
@@ -29,6 +31,7 @@ private:
     std::string_view bytes_;
     std::size_t pos_ = 0;
     bool hasNotes_ = false;
+    bool lasts_ = false;
 
     static bool Fail(std::string& why, const std::string& text)
     {
@@ -74,6 +77,7 @@ private:
         const std::uint32_t division = BigEndian(2);
         if (length != 6 || format > 1) return Fail(why, "unsupported MIDI header");
         if (tracks == 0) return Fail(why, "it has no tracks");
+        if (format == 0 && tracks != 1) return Fail(why, "a format 0 file holds one track");
         if (division == 0 || (division & 0x8000u) != 0) return Fail(why, "unsupported time division");
         return true;
     }
@@ -81,13 +85,17 @@ private:
     bool ReadTrack(std::uint32_t index, std::string& why)
     {
         const std::string track = "track " + std::to_string(index + 1);
-        while (Has(8, bytes_.size()) && !Tag("MTrk")) {
+        // Chunks of other kinds are skipped, as the format asks.
+        bool found = false;
+        while (Has(8, bytes_.size())) {
+            found = Tag("MTrk");
+            if (found) break;
             pos_ += 4;
             const std::uint32_t skip = BigEndian(4);
             if (!Has(skip, bytes_.size())) return Fail(why, "a chunk runs past the end of the file");
             pos_ += skip;
         }
-        if (!Has(4, bytes_.size())) return Fail(why, track + " is missing");
+        if (!found) return Fail(why, track + " is missing");
         const std::uint32_t length = BigEndian(4);
         if (!Has(length, bytes_.size())) return Fail(why, track + " runs past the end of the file");
         const std::size_t end = pos_ + length;
@@ -102,6 +110,7 @@ private:
         for (;;) {
             std::uint32_t delta = 0;
             if (!VarLen(end, delta) || !Has(1, end)) return false;
+            if (delta > 0) lasts_ = true;
             std::uint8_t status = Byte();
             if (status < 0x80) {
                 if (running == 0) return false;

@@ -16,8 +16,9 @@ void PrepareMidi(const std::string& path);
 void FreeMidi();
 
 // Whether a Standard MIDI File is safe to loop: well-formed header and
-// tracks, every track closed by End of Track, and at least one note. A file
-// without notes or with a broken track can hang the synthesizer. On failure
-// why says what is wrong.
+// tracks, every track closed by End of Track, at least one note and some
+// length. A file without notes or with a broken track can hang the
+// synthesizer. Reads only the bytes given and allocates nothing in proportion
+// to what they claim. On failure why says what is wrong.
 bool CheckMidiBytes(std::string_view bytes, std::string& why);
 bool CheckMidiFile(const std::string& path, std::string& why);

@@ -30,6 +30,35 @@ std::string PictureOf(std::string_view mark)
     return std::string(rest);
 }
 
+// The length of the well-formed UTF-8 sequence at the start of text, or 0:
+// no overlong forms, no surrogates, nothing past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return std::uint32_t(static_cast<unsigned char>(text[i])); };
+    const std::uint32_t lead = byte(0);
+    const std::size_t length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3 : lead >> 3 == 0x1E ? 4 : 0;
+    if (length == 0 || text.size() < length) return 0;
+    std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(i) & 0x3F);
+    }
+    constexpr std::uint32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < Smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+// A damaged byte would show as a box in the story.
+bool IsUtf8(std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
 void FillPage(const TStoryPage& page, bool last)
 {
     if (!page.picture.empty()) ShowPicture(page.picture);
@@ -50,6 +79,7 @@ TChapter ParseChapter(std::string_view text, const std::string& file)
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::string where = "line " + std::to_string(number);
+        if (!IsUtf8(line)) throw ELoadError(file, where + ": not UTF-8 text");
         if (line.empty() || line.front() == '#') continue;
         if (line.substr(0, PageMark.size()) == PageMark) {
             chapter.push_back({PictureOf(line), {}});

@@ -1,6 +1,8 @@
-// The generated sound effects: each loads in the mixer and lasts about what
-// its moment and hold-off allow.
+// The generated sound effects: each is whole and in a format the game plays,
+// loads in the mixer and lasts about what its moment and hold-off allow.
 #include "platform/Audio.h"
+#include "platform/FileBytes.h"
+#include "platform/WaveFile.h"
 #include "runtime/MyWave.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +36,15 @@ double WaveSeconds(const std::string& path)
         at += 8 + size + (size & 1);
     }
     return -1;
+}
+
+TEST(SoundEffects, EveryEffectIsWholeAndInAFormatTheGamePlays)
+{
+    for (std::string_view path : Sound::All) {
+        std::string why;
+        EXPECT_TRUE(Audio::CheckWaveBytes(Platform::ReadFileBytes(std::string(path), Audio::MaxWaveFileBytes), why))
+            << path << ": " << why;
+    }
 }
 
 TEST(SoundEffects, EveryEffectLoadsInTheMixer)

@@ -1,7 +1,9 @@
 // End to end: the real program in a real X server (Xvfb). It opens its
 // centred, black 416 × 416 window titled "Korvalen", also while other clients
 // come and go; shows the title, starts stage 0 on Space and the frame rate on
-// P; and ends with status 0 when the window is closed.
+// P; and ends with status 0 when the window is closed. Without its data it
+// stops with an error box naming the missing file and status 1, never
+// showing its own window; a damaged icon or sound is a line on stderr.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool, Status) would clash with it.
@@ -10,10 +12,15 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,12 +48,18 @@ bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& condi
     return condition();
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& dir)
+// Starts a program in dir (unless empty), its stderr going to errFile (unless empty).
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& dir,
+            const fs::path& errFile = {})
 {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    if (!errFile.empty()) {
+        const int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0 || dup2(fd, STDERR_FILENO) < 0) _exit(126);
+    }
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -180,9 +193,9 @@ protected:
         fs::remove_all(playDir);
     }
 
-    void StartGame()
+    void StartGame(const fs::path& errFile = {})
     {
-        game = Spawn({KORVALEN_PROGRAM}, {"DISPLAY=" + displayName, "SDL_AUDIODRIVER=dummy"}, playDir);
+        game = Spawn({KORVALEN_PROGRAM}, {"DISPLAY=" + displayName, "SDL_AUDIODRIVER=dummy"}, playDir, errFile);
     }
 
     void Close(Window w)
@@ -310,6 +323,125 @@ TEST_F(GameWindow, OpensWhileOtherClientsComeAndGo)
         Stop(game);
         game = -1;
     }
+}
+
+// The window's WM_NAME in whichever encoding it was set (SDL's boxes use
+// UTF-8, which XFetchName does not return).
+std::string Title(Display* d, Window w)
+{
+    XTextProperty name{};
+    if (!XGetWMName(d, w, &name) || !name.value) return "";
+    const std::string title(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+    return title;
+}
+
+// The top-level windows made and shown while the game ran, as the X server
+// reports them: no window manager runs here, so the game's are the root's children.
+struct TWindowsSeen {
+    struct TSeen {
+        int width = 0, height = 0;
+        bool mapped = false;
+    };
+    std::map<Window, TSeen> windows;
+    Window box = 0;  // the error box: shown, titled "Korvalen", not the game's size
+
+    void Take(Display* d, const XEvent& e)
+    {
+        if (e.type == CreateNotify) windows[e.xcreatewindow.window] = {e.xcreatewindow.width, e.xcreatewindow.height};
+        if (e.type != MapNotify) return;
+        TSeen& w = windows[e.xmap.window];
+        w.mapped = true;
+        if (!box && !(w.width == 416 && w.height == 416) && Title(d, e.xmap.window) == "Korvalen") box = e.xmap.window;
+    }
+    bool GameWindowShown() const
+    {
+        return std::any_of(windows.begin(), windows.end(),
+                           [](const auto& w) { return w.second.mapped && w.second.width == 416 && w.second.height == 416; });
+    }
+};
+
+std::string Read(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Without dat/ the first file start-up reads is missing; with dat/ but no
+// player sheet the window has been made (hidden) when the error comes.
+// Either way an error box shows without the game's window, which is never
+// mapped; closing the box ends the game with status 1, stderr naming the file.
+TEST_F(GameWindow, WithoutItsDataItStopsNamingTheFileAndNeverShowsItsWindow)
+{
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XFlush(display);
+    fs::remove(playDir / "dat");
+    const std::function<void()> prepare[] = {
+        [] {},
+        [&] {
+            fs::copy(fs::path(KORVALEN_BUILD_DIR) / "dat", playDir / "dat", fs::copy_options::recursive);
+            fs::remove(playDir / "dat/mine.bmp");
+        },
+    };
+    for (const auto& setUp : prepare) {
+        setUp();
+        const bool withData = fs::exists(playDir / "dat");
+        SCOPED_TRACE(withData ? "dat/ without dat/mine.bmp" : "no dat/");
+        const fs::path errFile = playDir / "stderr.txt";
+        TWindowsSeen seen;
+        StartGame(errFile);
+        const auto takeEvents = [&] {
+            while (XPending(display)) {
+                XEvent e;
+                XNextEvent(display, &e);
+                seen.Take(display, e);
+            }
+        };
+        ASSERT_TRUE(WaitFor(20s, [&] {
+            takeEvents();
+            return seen.box != 0;
+        })) << "no error box; stderr: " << Read(errFile);
+        EXPECT_FALSE(seen.GameWindowShown()) << "the game's window is shown behind the box";
+        Close(seen.box);
+        EXPECT_EQ(WaitExit(game, 10000ms), 1);
+        game = -1;
+        takeEvents();
+        EXPECT_FALSE(seen.GameWindowShown()) << "the game's window was shown";
+        const std::string err = Read(errFile);
+        const std::string missing = withData ? "dat/mine.bmp" : "dat/";
+        EXPECT_NE(err.find("korvalen: Cannot load \"" + missing), std::string::npos) << err;
+        EXPECT_NE(err.find("\": there is no such file"), std::string::npos) << err;
+        const std::smatch named = [&] {
+            std::smatch m;
+            std::regex_search(err, m, std::regex("Cannot load \"([^\"]+)\": there is no such file"));
+            return m;
+        }();
+        ASSERT_EQ(named.size(), 2u) << err;
+        EXPECT_FALSE(fs::exists(playDir / named[1].str())) << "the file named is the one missing";
+    }
+}
+
+// A damaged icon and a damaged sound are one line each on stderr, naming the
+// file; the game opens its window, plays on and ends cleanly.
+TEST_F(GameWindow, ADamagedIconOrSoundIsOneLineEachAndTheGamePlaysOn)
+{
+    fs::remove(playDir / "dat");
+    fs::copy(fs::path(KORVALEN_BUILD_DIR) / "dat", playDir / "dat", fs::copy_options::recursive);
+    for (const char* file : {"dat/icon.bmp", "dat/titlecall.wav"}) fs::resize_file(playDir / file, 100);
+    const fs::path errFile = playDir / "stderr.txt";
+    StartGame(errFile);
+    ASSERT_TRUE(WaitFor(15s, [&] { return GameWindowShown(displayName); })) << Read(errFile);
+    kill(game, SIGTERM);
+    EXPECT_EQ(WaitExit(game, 10000ms), 0);
+    game = -1;
+    const std::string err = Read(errFile);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    EXPECT_NE(err.find("korvalen: no window icon (Cannot load \"dat/icon.bmp\": the pixel data is cut short"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("korvalen: cannot load the sound \"dat/titlecall.wav\" (the file is cut short"),
+              std::string::npos)
+        << err;
 }
 
 }  // namespace

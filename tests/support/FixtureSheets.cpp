@@ -2,6 +2,8 @@
 
 #include "BmpWriter.h"
 #include "FixtureJpeg.h"
+#include "WavFile.h"
+#include "runtime/MyWave.h"
 
 #include <array>
 #include <string>
@@ -91,6 +93,9 @@ void WriteGameFixtureSheets(const TTempFolder& folder)
     Write(folder, "sideback", DataGen::PixelImage(160, 416, DataGen::Rgb{40, 40, 48}));
     for (std::string_view piece : Pieces)
         folder.Write(std::filesystem::path("dat") / (std::string(piece) + ".mid"), OneNotePiece);
+    // Every effect: a moment of silence.
+    const std::vector<std::int16_t> silence(441, 0);
+    for (std::string_view sound : Sound::All) folder.Write(sound, DataGen::EncodeWav(silence, 44100));
     for (int n = 0; n < 10; ++n) {
         const std::string_view text = n == 0 ? FirstChapter : n == 9 ? LastChapter : MiddleChapter;
         folder.Write(std::filesystem::path("dat/story") / ("chapter" + std::to_string(n) + ".txt"), text);

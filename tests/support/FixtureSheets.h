@@ -31,6 +31,7 @@ void WriteFixtureSheet(const TTempFolder& folder, const TFixtureSheet& sheet,
 void WriteFixtureBitmap(const TTempFolder& folder, std::string_view name, std::int32_t width, std::int32_t height,
                         const std::vector<TFixturePixel>& pixels);
 // Every sheet the game loads by name (fixed sets, stage sets), the side
-// panel, a one-note piece of music for every stage, and short chapters of the
-// story with their pictures (16 × 8 scenes, 20 × 10 figures).
+// panel, a one-note piece of music for every stage, a short silence for every
+// sound effect, and short chapters of the story with their pictures (16 × 8
+// scenes, 20 × 10 figures).
 void WriteGameFixtureSheets(const TTempFolder& folder);

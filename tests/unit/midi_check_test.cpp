@@ -56,6 +56,11 @@ TEST(MidiCheck, RefusesFilesThatCouldHangTheSynthesizer)
         {"zero tracks", "MThd" + Bytes({0, 0, 0, 6, 0, 1, 0, 0, 0x01, 0xE0})},
         {"SMPTE division", "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 1, 0xE7, 0x28}) + Track(OneNote + EndOfTrack)},
         {"format 2", "MThd" + Bytes({0, 0, 0, 6, 0, 2, 0, 1, 0x01, 0xE0}) + Track(OneNote + EndOfTrack)},
+        {"format 0 with two tracks",
+         "MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 2, 0x01, 0xE0}) + Track(OneNote + EndOfTrack) + Track(OneNote + EndOfTrack)},
+        {"a piece of no length", Header(1) + Track(Bytes({0x00, 0x90, 60, 100, 0x00, 60, 0}) + EndOfTrack)},
+        {"a tail too short for a track", Header(2) + Track(OneNote + EndOfTrack) + Bytes({0, 0, 0, 0, 0xFF})},
+        {"a chunk of another kind past the file", Header(1) + "XFIL" + Bytes({0, 0, 1, 0}) + Track(OneNote + EndOfTrack)},
     };
     for (const TCase& c : cases) {
         std::string why;
@@ -64,12 +69,34 @@ TEST(MidiCheck, RefusesFilesThatCouldHangTheSynthesizer)
     }
 }
 
+TEST(MidiCheck, FaultsSayWhatIsWrong)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        {Header(1) + Track(Bytes({0x00, 0x90, 60, 100, 0x00, 60, 0}) + EndOfTrack), "it lasts no time"},
+        {Header(2) + Track(OneNote + EndOfTrack) + Bytes({0, 0, 0, 0, 0xFF}), "track 2 is missing"},
+        {Header(1) + "XFIL" + Bytes({0, 0, 1, 0}) + Track(OneNote + EndOfTrack), "a chunk runs past the end of the file"},
+        {"MThd" + Bytes({0, 0, 0, 6, 0, 0, 0, 2, 0x01, 0xE0}), "a format 0 file holds one track"},
+    };
+    for (const auto& [bytes, says] : cases) {
+        std::string why;
+        EXPECT_FALSE(CheckMidiBytes(bytes, why));
+        EXPECT_EQ(why, says);
+    }
+}
+
+TEST(MidiCheck, ChunksOfOtherKindsAreSkipped)
+{
+    std::string why;
+    const std::string other = "XFIL" + Bytes({0, 0, 0, 2, 'h', 'i'});
+    EXPECT_TRUE(CheckMidiBytes(Header(1) + other + Track(OneNote + EndOfTrack), why)) << why;
+}
+
 TEST(MidiCheck, MissingFileIsRefused)
 {
     std::string why;
     EXPECT_FALSE(CheckMidiFile("/nonexistent/korvalen.mid", why));
     EXPECT_NE(why.find("/nonexistent/korvalen.mid"), std::string::npos) << why;
-    EXPECT_NE(why.find("cannot be opened"), std::string::npos) << why;
+    EXPECT_NE(why.find("there is no such file"), std::string::npos) << why;
 }
 
 }  // namespace

@@ -134,6 +134,105 @@ TEST(JpegLoading, BadFilesRaiseALoadErrorNamingTheFile)
     }
 }
 
+// A grey progressive picture, side × side pixels (one 8 × 8 block unless
+// told), in scans: the DC scan, then one scan for each of the first AC
+// coefficients.
+// Both Huffman tables hold one 1-bit code, for "no difference" and "end of
+// block", so each scan's data is a single byte.
+TBytes Progressive(int scans, std::uint16_t side = 8)
+{
+    TBytes b = {0xFF, 0xD8};
+    const auto marker = [&](std::uint8_t code, const TBytes& body) {
+        b.insert(b.end(), {0xFF, code, std::uint8_t((body.size() + 2) >> 8), std::uint8_t(body.size() + 2)});
+        b.insert(b.end(), body.begin(), body.end());
+    };
+    TBytes quantization = {0x00};
+    quantization.insert(quantization.end(), 64, 1);
+    marker(0xDB, quantization);
+    marker(0xC2, {8, std::uint8_t(side >> 8), std::uint8_t(side), std::uint8_t(side >> 8), std::uint8_t(side), 1, 1,
+                  0x11, 0});
+    for (const std::uint8_t table : {0x00, 0x10}) {
+        TBytes huffman = {table, 1};
+        huffman.insert(huffman.end(), 15, 0);
+        huffman.push_back(0);
+        marker(0xC4, huffman);
+    }
+    for (int scan = 0; scan < scans; ++scan) {
+        marker(0xDA, {1, 1, 0x00, std::uint8_t(scan), std::uint8_t(scan), 0});
+        b.push_back(0x7F);
+    }
+    b.insert(b.end(), {0xFF, 0xD9});
+    return b;
+}
+
+// With comment segments of 60000 bytes after the start marker.
+TBytes Padded(TBytes b, int comments)
+{
+    for (int i = 0; i < comments; ++i) {
+        TBytes comment = {0xFF, 0xFE, 60002 >> 8, 60002 & 0xFF};
+        comment.insert(comment.end(), 60000, 'x');
+        b.insert(b.begin() + 2, comment.begin(), comment.end());
+    }
+    return b;
+}
+
+TEST(JpegLoading, ProgressivePicturesLoadWithinTheirLimits)
+{
+    TBitmap bitmap;
+    ASSERT_NO_THROW(bitmap.LoadJpegBytes("dat/scene.jpg", Progressive(10)));
+    EXPECT_EQ(bitmap.Width(), 8);
+    EXPECT_EQ(bitmap.Height(), 8);
+    const struct {
+        TBytes bytes;
+        const char* says;
+    } refused[] = {
+        {Progressive(33), "the picture has too many scans"},
+        {Padded(Progressive(1, 8192), 3), "the picture needs too much memory to decode"},
+        {Progressive(1, 8192), "the picture's data is too short for 8192 × 8192 pixels (at least 131072 bytes, "
+                               "the file holds 141)"},
+    };
+    for (const auto& [bytes, says] : refused) {
+        try {
+            bitmap.LoadJpegBytes("dat/scene.jpg", bytes);
+            ADD_FAILURE() << says;
+        } catch (const ELoadError& error) {
+            EXPECT_EQ(std::string(error.what()), std::string("Cannot load \"dat/scene.jpg\": ") + says);
+        }
+    }
+}
+
+// The frame header marked as arithmetic-coded (SOF9 in place of SOF0).
+TBytes WithArithmeticCoding()
+{
+    TBytes bytes = RedBlueJpeg;
+    bytes[RedBlueFrameHeader + 1] = 0xC9;
+    return bytes;
+}
+
+TEST(JpegLoading, FaultsSayWhatIsWrong)
+{
+    const struct {
+        TBytes bytes;
+        const char* says;
+    } cases[] = {
+        {{}, "not a JPEG picture"},
+        {{0xFF, 0xD8}, "not a JPEG picture"},
+        {{'B', 'M', 0, 0}, "not a JPEG picture"},
+        {WithSize(8193, 8), "the picture is 8193 × 8 pixels, more than 8192 on a side"},
+        {Truncated(RedBlueJpeg.size() - 6), "Premature end of JPEG file"},
+        {WithArithmeticCoding(), "an arithmetic-coded picture; the game reads Huffman-coded JPEG pictures only"},
+    };
+    for (const auto& [bytes, says] : cases) {
+        TBitmap bitmap;
+        try {
+            bitmap.LoadJpegBytes("dat/scene.jpg", bytes);
+            ADD_FAILURE() << says;
+        } catch (const ELoadError& error) {
+            EXPECT_EQ(error.Why(), says);
+        }
+    }
+}
+
 TEST(JpegLoading, MissingFileRaisesALoadErrorNamingIt)
 {
     const TTempFolder folder;

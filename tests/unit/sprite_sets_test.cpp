@@ -161,6 +161,22 @@ TEST_F(SpriteSets, BadSheetsAreLoadErrorsAndLeaveNoFrames)
     }
 }
 
+TEST_F(SpriteSets, FramesTooLargeOnceEnlargedAreALoadError)
+{
+    WriteFixtureSheet(runtime.Folder(), {"wide", 2730, 1, 1});
+    TCSC set;
+    EXPECT_NO_THROW(set.LoadBmp("wide", 1, playfield(), 3)) << "8190 pixels wide";
+    WriteFixtureSheet(runtime.Folder(), {"wider", 2731, 1, 1});
+    try {
+        set.LoadBmp("wider", 1, playfield(), 3);
+        ADD_FAILURE() << "loaded";
+    } catch (const ELoadError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot load \"dat/wider.bmp\": its frames enlarged 3 times would be larger "
+                                         "than 8192 pixels");
+    }
+    EXPECT_EQ(set.frameCount, 0);
+}
+
 TEST_F(SpriteSets, StartUpLoadsTheEightFixedSetsAndTheStoreSearchesAll32)
 {
     const char* fixed[] = {"mine", "minedark", "shot", "eshot", "bom01", "bom02", "bom01b", "bom02b"};

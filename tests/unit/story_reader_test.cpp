@@ -33,6 +33,13 @@ TEST(ChapterFormat, PagesPicturesAndLines)
     EXPECT_EQ(chapter[2].picture, "fig2.bmp");
 }
 
+TEST(ChapterFormat, LinesHoldAnyUnicodeText)
+{
+    const TChapter chapter = ParseChapter("@page\nA \u00E9 \u884C \U0001D11E \U0010FFFF\n", "ch.txt");
+    ASSERT_EQ(chapter.size(), 1u);
+    EXPECT_EQ(chapter[0].lines.at(0), "A \u00E9 \u884C \U0001D11E \U0010FFFF");
+}
+
 TEST(ChapterFormat, FaultsNameTheFileAndLine)
 {
     struct TCase {
@@ -44,6 +51,13 @@ TEST(ChapterFormat, FaultsNameTheFileAndLine)
         {"@page\n1\n2\n3\n4\n5\n6\n7\n", "line 8: a page holds six lines at most"},
         {"@page\n@page\n行\n", "a page without lines"},
         {"# nothing\n", "no pages"},
+        {"@page\n行\n\x93\x5F\n", "line 3: not UTF-8 text"},
+        {"@page\n\x80\n", "line 2: not UTF-8 text"},
+        {"@page\n\xE8\xA1\n", "line 2: not UTF-8 text"},
+        {"@page\n\xC0\xAF\n", "line 2: not UTF-8 text"},
+        {"@page\n\xED\xA0\x80\n", "line 2: not UTF-8 text"},
+        {"@page\n\xF4\x90\x80\x80\n", "line 2: not UTF-8 text"},
+        {"# \xFF\n@page\n行\n", "line 1: not UTF-8 text"},
     };
     for (const TCase& c : cases) {
         try {
