@@ -49,6 +49,6 @@ TEST_P(FuzzReplay, EverySeedAndRegressionInputEndsCleanly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Loaders, FuzzReplay, ::testing::ValuesIn(Fuzz::Targets),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& target) { return std::string(target.param.name); });
 
 }  // namespace

@@ -151,7 +151,7 @@ TBytes Progressive(int scans, std::uint16_t side = 8)
     marker(0xDB, quantization);
     marker(0xC2, {8, std::uint8_t(side >> 8), std::uint8_t(side), std::uint8_t(side >> 8), std::uint8_t(side), 1, 1,
                   0x11, 0});
-    for (const std::uint8_t table : {0x00, 0x10}) {
+    for (const std::uint8_t table : {std::uint8_t(0x00), std::uint8_t(0x10)}) {
         TBytes huffman = {table, 1};
         huffman.insert(huffman.end(), 15, 0);
         huffman.push_back(0);
