@@ -91,8 +91,9 @@ double Oscillator(Wave wave, double phase, double step, double duty)
     case Wave::Sine: return std::sin(kTwoPi * phase);
     case Wave::Saw: return 2 * phase - 1 - EdgeCorrection(phase, step);
     case Wave::Square:
+        // Less the pulse's own mean (2 duty - 1), so a narrow pulse stays centred.
         return (phase < duty ? 1.0 : -1.0) + EdgeCorrection(phase, step) -
-               EdgeCorrection(std::fmod(phase + 1 - duty, 1.0), step);
+               EdgeCorrection(std::fmod(phase + 1 - duty, 1.0), step) - (2 * duty - 1);
     case Wave::Triangle: return 1 - 4 * std::abs(phase - 0.5);
     case Wave::Noise: break;
     }
@@ -167,6 +168,14 @@ void MixLayer(const Layer& layer, double soundLength, double rate, std::vector<d
     }
 }
 
+// Takes away what lies below hearing, so no stretch of the sound sits off centre.
+void CutSubsonic(std::vector<double>& mix, double rate)
+{
+    constexpr double kCutoff = 20;
+    Filter filter;
+    for (double& v : mix) v = filter.High(v, kCutoff, 0.7071, rate);
+}
+
 void Fade(std::vector<double>& mix, double seconds, double rate, bool atEnd)
 {
     const auto length = std::min(mix.size(), static_cast<std::size_t>(std::max(1.0, seconds * rate)));
@@ -183,6 +192,7 @@ std::vector<std::int16_t> RenderRecipe(const Recipe& recipe, int sampleRate)
     const auto rate = static_cast<double>(sampleRate);
     std::vector<double> mix(static_cast<std::size_t>(std::lround(recipe.length * rate)), 0.0);
     for (const Layer& layer : recipe.layers) MixLayer(layer, recipe.length, rate, mix);
+    CutSubsonic(mix, rate);
     Fade(mix, 0.002, rate, false);
     Fade(mix, recipe.fade, rate, true);
 

@@ -20,6 +20,9 @@
 //     resonance 2        filter Q, default 0.707
 //     gain 0.5           level of this layer in the mix
 //     seed 7             noise seed
+//
+// The mix loses what lies below 20 Hz, which no one hears but which would
+// push the waveform off centre.
 #pragma once
 
 #include <cstdint>
