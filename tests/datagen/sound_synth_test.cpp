@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ TEST(SoundRecipe, FaultsNameTheFileAndLine)
         {"length 0.1\nlayer sine\n  env 0:0 0.5:1 0.2:0\n", "bomb.synth:3: env times must not go backwards"},
         {"length 0.1\nlayer sine\n  notes 0.1 c5:1 h5:1\n", "bomb.synth:3: not a note: \"h5\""},
         {"pitch 440\n", "bomb.synth:1: \"pitch\" belongs inside a layer, or is unknown"},
+        {"length 0.1\nlayer noise\n  release -0.1\n", "bomb.synth:3: release must not be negative"},
         {"layer sine\n", "bomb.synth: no length given"},
     };
     for (const auto& c : cases) {
@@ -84,6 +86,18 @@ std::vector<std::int16_t> Render(const std::string& text)
     return DataGen::RenderRecipe(DataGen::ParseRecipe(text, "t"), DataGen::kSoundSampleRate);
 }
 
+double Rms(std::span<const std::int16_t> samples)
+{
+    double power = 0;
+    for (const auto s : samples) power += double(s) * double(s);
+    return std::sqrt(power / double(samples.size()));
+}
+
+std::span<const std::int16_t> Stretch(const std::vector<std::int16_t>& sound, double from, double seconds)
+{
+    return std::span(sound).subspan(std::size_t(from * 44100), std::size_t(seconds * 44100));
+}
+
 TEST(SoundRender, ANarrowPulseStaysCentred)
 {
     const auto sound = Render("length 0.5\nlayer square\n  pitch 110\n  duty 0.1 0.3\n");
@@ -96,6 +110,28 @@ TEST(SoundRender, WhatLiesBelowHearingIsTakenAway)
     // A 3 Hz swell under a quiet 400 Hz tone: once it is gone, the tone is the sound.
     const auto sound = Render("length 1\nlayer sine\n  pitch 3\nlayer sine\n  pitch 400\n  gain 0.1\n");
     EXPECT_GT(SoundMeasures::Spectrum(sound).ShareAbove(100), 0.8);
+}
+
+TEST(SoundRender, NoNoteNoLayerStartOrEndClicks)
+{
+    const char* recipes[] = {
+        "length 0.6\nlayer saw\n  notes 0.12 d5:1 a4:1 d5:1 f5:1\n  env 0:0 0.01:1 0.1:0.7\n  lowpass 2500\n",
+        "length 0.4\nlayer sine\n  notes 0.1 c5:1 r:1 e5:1\n",
+        "length 0.4\nlayer square\n  pitch 300\n  length 0.2\n  lowpass 2000\n",
+        "length 0.4\nlayer sine\n  start 0.1\n  pitch 500\n",
+    };
+    for (const char* recipe : recipes) {
+        const SoundMeasures::TFinding click = SoundMeasures::WorstClick(Render(recipe));
+        EXPECT_LT(click.value, 2.0) << recipe << "at " << click.seconds << " s";
+    }
+}
+
+TEST(SoundRender, ANoteTakesUpTheLevelTheNoteBeforeLeft)
+{
+    const auto sound = Render("length 0.4\nlayer sine\n  notes 0.1 a4:1 c5:1 e5:1 a5:1\n  env 0:0 0.01:1 0.1:0.6\n");
+    for (const double change : {0.1, 0.2, 0.3})
+        EXPECT_GT(Rms(Stretch(sound, change, 0.003)), 0.8 * Rms(Stretch(sound, change - 0.003, 0.003)))
+            << "at " << change << " s";
 }
 
 }  // namespace

@@ -59,17 +59,22 @@ double Glide(const Sweep& sweep, double progress)
     return sweep.from * std::pow(sweep.to / sweep.from, std::clamp(progress, 0.0, 1.0));
 }
 
-double EnvelopeAt(const std::vector<EnvPoint>& points, double t)
+// The envelope at time t, started from firstLevel in place of its first point's
+// level: a tune's note picks up where the note before it left off.
+double EnvelopeAt(const std::vector<EnvPoint>& points, double t, double firstLevel)
 {
     if (points.empty()) return 1;
-    if (t <= points.front().time) return points.front().level;
+    if (t <= points.front().time) return firstLevel;
+    EnvPoint from{points.front().time, firstLevel};
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const EnvPoint& a = points[i - 1];
-        const EnvPoint& b = points[i];
-        if (t < b.time) return a.level + (b.level - a.level) * (t - a.time) / (b.time - a.time);
+        const EnvPoint& to = points[i];
+        if (t < to.time) return from.level + (to.level - from.level) * (t - from.time) / (to.time - from.time);
+        from = to;
     }
-    return points.back().level;
+    return from.level;
 }
+
+double FirstLevel(const std::vector<EnvPoint>& points) { return points.empty() ? 1 : points.front().level; }
 
 // Softens the step of a band-limited edge (polyBLEP), so high notes do not alias.
 double EdgeCorrection(double phase, double step)
@@ -100,71 +105,142 @@ double Oscillator(Wave wave, double phase, double step, double duty)
     return 0;
 }
 
-// Where a layer is at one moment: its pitch (0 = silent) and its envelope time.
-struct Moment {
-    double frequency = 0;
-    double envelopeTime = 0;
+// A stretch that sounds without a break: a whole layer, or a tune's notes
+// between rests. It opens over kOpening and closes over the layer's release,
+// on a raised-cosine curve, which has no corner for the ear to hear.
+struct Stretch {
+    double from = 0;
+    double to = 0;
 };
 
-double TuneLength(const Layer& layer)
+constexpr double kOpening = 0.002;
+
+double Gate(const Stretch& stretch, double t, double release)
 {
-    double beats = 0;
-    for (const TuneNote& note : layer.tune) beats += note.beats;
-    return beats * layer.beatSeconds;
+    const double opening = (t - stretch.from) / kOpening;
+    const double closing = release > 0 ? (stretch.to - t) / release : 1.0;
+    const double open = std::clamp(std::min(opening, closing), 0.0, 1.0);
+    return 0.5 - 0.5 * std::cos(std::numbers::pi * open);
 }
 
-Moment MomentAt(const Layer& layer, double t, double progress)
+// A note as it is played (a plain layer plays as one long note): where it
+// lies, the stretch it belongs to, and the level its envelope starts from.
+struct PlayedNote {
+    double start = 0;
+    double end = 0;
+    double frequency = 0;
+    double firstLevel = 0;
+    Stretch stretch;
+};
+
+void MarkStretches(std::vector<PlayedNote>& notes)
 {
-    if (layer.tune.empty()) return Moment{Glide(layer.pitch, progress), t};
-    double noteStart = 0;
-    for (const TuneNote& note : layer.tune) {
-        const double noteEnd = noteStart + note.beats * layer.beatSeconds;
-        if (t < noteEnd) return Moment{note.frequency, t - noteStart};
-        noteStart = noteEnd;
+    for (std::size_t i = 0; i < notes.size();) {
+        std::size_t end = i;
+        while (end < notes.size() && (notes[end].frequency > 0) == (notes[i].frequency > 0)) ++end;
+        for (std::size_t k = i; k < end; ++k) notes[k].stretch = {notes[i].start, notes[end - 1].end};
+        i = end;
     }
-    return Moment{};
+}
+
+std::vector<PlayedNote> PlayTune(const Layer& layer)
+{
+    std::vector<PlayedNote> notes;
+    double start = 0;
+    for (const TuneNote& note : layer.tune) {
+        PlayedNote played{start, start + note.beats * layer.beatSeconds, note.frequency, FirstLevel(layer.envelope), {}};
+        if (!notes.empty() && notes.back().frequency > 0) {
+            const PlayedNote& before = notes.back();
+            played.firstLevel = EnvelopeAt(layer.envelope, before.end - before.start, before.firstLevel);
+        }
+        notes.push_back(played);
+        start = played.end;
+    }
+    MarkStretches(notes);
+    return notes;
 }
 
 double LayerLength(const Layer& layer, double soundLength)
 {
     if (layer.length >= 0) return layer.length;
-    if (!layer.tune.empty()) return TuneLength(layer);
+    if (!layer.tune.empty()) return PlayTune(layer).back().end;
     return soundLength - layer.start;
 }
+
+// A plain layer's one note glides along its pitch sweep.
+std::vector<PlayedNote> PlayLayer(const Layer& layer, double length)
+{
+    if (!layer.tune.empty()) return PlayTune(layer);
+    return {PlayedNote{0, length, 0, FirstLevel(layer.envelope), Stretch{0, length}}};
+}
+
+// Where a layer is at one moment: its pitch and its level (0 = silent).
+struct Moment {
+    double frequency = 0;
+    double level = 0;
+};
+
+Moment MomentAt(const Layer& layer, const std::vector<PlayedNote>& notes, double t, double progress)
+{
+    const auto note = std::find_if(notes.begin(), notes.end(), [t](const PlayedNote& n) { return t < n.end; });
+    if (note == notes.end()) return Moment{};
+    const double frequency = layer.tune.empty() ? Glide(layer.pitch, progress) : note->frequency;
+    if (frequency <= 0) return Moment{};
+    const double level = EnvelopeAt(layer.envelope, t - note->start, note->firstLevel) *
+                         Gate(note->stretch, t, layer.release);
+    return Moment{frequency, level};
+}
+
+// One playing of a layer: its oscillator or noise and its filters.
+class Voice {
+public:
+    Voice(const Layer& layer, std::uint32_t seed) : layer_(layer), noise_(seed), held_(noise_.Next()) {}
+
+    double Next(double frequency, double t, double progress, double rate)
+    {
+        double value = Source(frequency, t, progress, rate);
+        if (layer_.lowpass.used) value = lowpass_.Low(value, Glide(layer_.lowpass, progress), layer_.resonance, rate);
+        if (layer_.highpass.used)
+            value = highpass_.High(value, Glide(layer_.highpass, progress), layer_.resonance, rate);
+        return value;
+    }
+
+private:
+    double Source(double frequency, double t, double progress, double rate)
+    {
+        if (layer_.vibratoDepth != 0)
+            frequency *= std::pow(2.0, layer_.vibratoDepth * std::sin(kTwoPi * layer_.vibratoRate * t) / 12);
+        const double step = std::min(frequency / rate, 0.5);
+        phase_ += step;
+        const bool wrapped = phase_ >= 1;
+        phase_ -= std::floor(phase_);
+        if (layer_.wave != Wave::Noise) return Oscillator(layer_.wave, phase_, step, Glide(layer_.duty, progress));
+        if (!layer_.pitch.used || wrapped) held_ = noise_.Next();
+        return held_;
+    }
+
+    const Layer& layer_;
+    NoiseSource noise_;
+    Filter lowpass_, highpass_;
+    double phase_ = 0;
+    double held_;
+};
 
 void MixLayer(const Layer& layer, double soundLength, double rate, std::vector<double>& mix)
 {
     const double length = LayerLength(layer, soundLength);
     if (length <= 0) return;
+    const std::vector<PlayedNote> notes = PlayLayer(layer, length);
     const auto first = static_cast<std::size_t>(std::lround(layer.start * rate));
     const auto count = static_cast<std::size_t>(std::lround(length * rate));
     const std::size_t last = std::min(mix.size(), first + count);
-    NoiseSource noise(layer.seed);
-    Filter lowpass, highpass;
-    double phase = 0;
-    double held = noise.Next();
+    Voice voice(layer, layer.seed);
     for (std::size_t i = first; i < last; ++i) {
         const double t = static_cast<double>(i - first) / rate;
         const double progress = t / length;
-        const Moment now = MomentAt(layer, t, progress);
+        const Moment now = MomentAt(layer, notes, t, progress);
         if (now.frequency <= 0) continue;
-        double frequency = now.frequency;
-        if (layer.vibratoDepth != 0)
-            frequency *= std::pow(2.0, layer.vibratoDepth * std::sin(kTwoPi * layer.vibratoRate * t) / 12);
-        const double step = std::min(frequency / rate, 0.5);
-        phase += step;
-        const bool wrapped = phase >= 1;
-        phase -= std::floor(phase);
-        double value;
-        if (layer.wave == Wave::Noise) {
-            if (!layer.pitch.used || wrapped) held = noise.Next();
-            value = held;
-        } else {
-            value = Oscillator(layer.wave, phase, step, Glide(layer.duty, progress));
-        }
-        if (layer.lowpass.used) value = lowpass.Low(value, Glide(layer.lowpass, progress), layer.resonance, rate);
-        if (layer.highpass.used) value = highpass.High(value, Glide(layer.highpass, progress), layer.resonance, rate);
-        mix[i] += value * EnvelopeAt(layer.envelope, now.envelopeTime) * layer.gain;
+        mix[i] += voice.Next(now.frequency, t, progress, rate) * now.level * layer.gain;
     }
 }
 

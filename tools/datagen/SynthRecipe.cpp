@@ -106,10 +106,12 @@ void ApplyLayerDirective(Layer& layer, const std::string& key, const std::vector
     else if (key == "lowpass") layer.lowpass = ParseSweep(args);
     else if (key == "highpass") layer.highpass = ParseSweep(args);
     else if (key == "resonance") layer.resonance = ParsePositive(args.size() == 1 ? args[0] : "");
+    else if (key == "release") layer.release = One(args);
     else if (key == "gain") layer.gain = One(args);
     else if (key == "seed") layer.seed = static_cast<std::uint32_t>(ParsePositive(args.size() == 1 ? args[0] : ""));
     else throw LineError{"unknown directive \"" + key + "\""};
     if (layer.start < 0) throw LineError{"start must not be negative"};
+    if (layer.release < 0) throw LineError{"release must not be negative"};
     if (layer.duty.from >= 1 || layer.duty.to >= 1) throw LineError{"duty must be below 1"};
 }
 

@@ -11,13 +11,17 @@
 //     pitch 880 220      Hz at the start and at the end (exponential glide);
 //                        for noise, the rate at which it picks a new value
 //     notes 0.12 c5:1 e5:1 r:1 g5:2   a tune instead of pitch: seconds per beat,
-//                        then note:beats; the envelope starts again on every note
+//                        then note:beats; the envelope starts again on every note,
+//                        from the level the note before it left (from its first
+//                        level after a rest)
 //     duty 0.5 0.1       pulse width of square, start and end
 //     vibrato 6 0.3      rate in Hz, depth in semitones
 //     env 0:0 0.01:1 0.2:0   time:level points, linear between them
 //     lowpass 4000 500   cutoff in Hz, start and end (exponential)
 //     highpass 200       likewise
 //     resonance 2        filter Q, default 0.707
+//     release 0.05       fade at the layer's end and before each rest (s);
+//                        default 0.01, so no layer ever stops with a click
 //     gain 0.5           level of this layer in the mix
 //     seed 7             noise seed
 //
@@ -61,6 +65,7 @@ struct Layer {
     Sweep lowpass;
     Sweep highpass;
     double resonance = 0.7071;
+    double release = 0.01;
     double gain = 1;
     std::uint32_t seed = 1;
     double beatSeconds = 0;
