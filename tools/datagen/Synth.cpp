@@ -1,6 +1,7 @@
 #include "Synth.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -191,18 +192,64 @@ Moment MomentAt(const Layer& layer, const std::vector<PlayedNote>& notes, double
     return Moment{frequency, level};
 }
 
-// One playing of a layer: its oscillator or noise and its filters.
+// A level that moves in straight lines between random points, rate times a
+// second: the slow unevenness of a rumble, or the fast one of a crackle.
+class Grain {
+public:
+    Grain(std::uint32_t seed, double rate, double depth)
+        : noise_(seed ^ 0xA5A5A5A5u), rate_(rate), depth_(depth), from_(Point()), to_(Point()) {}
+
+    double At(double t)
+    {
+        if (rate_ <= 0) return 1;
+        const double position = t * rate_;
+        while (position >= static_cast<double>(index_ + 1)) {
+            from_ = to_;
+            to_ = Point();
+            ++index_;
+        }
+        return from_ + (to_ - from_) * (position - static_cast<double>(index_));
+    }
+
+private:
+    double Point() { return 1 - depth_ * (noise_.Next() + 1) / 2; }
+
+    NoiseSource noise_;
+    double rate_, depth_;
+    double from_, to_;
+    std::size_t index_ = 0;
+};
+
+// The filters of one layer, one or two stages each (12 or 24 dB an octave).
+class FilterChain {
+public:
+    double Run(const Layer& layer, double value, double progress, double rate)
+    {
+        const int stages = layer.rolloff == 24 ? 2 : 1;
+        for (int s = 0; s < stages; ++s) {
+            if (layer.lowpass.used)
+                value = low_[s].Low(value, Glide(layer.lowpass, progress), layer.resonance, rate);
+            if (layer.highpass.used)
+                value = high_[s].High(value, Glide(layer.highpass, progress), layer.resonance, rate);
+        }
+        return value;
+    }
+
+private:
+    std::array<Filter, 2> low_, high_;
+};
+
+// One playing of a layer: its oscillator or noise, its filters and grain.
 class Voice {
 public:
-    Voice(const Layer& layer, std::uint32_t seed) : layer_(layer), noise_(seed), held_(noise_.Next()) {}
+    Voice(const Layer& layer, std::uint32_t seed)
+        : layer_(layer), noise_(seed), grain_(seed, layer.grainRate, layer.grainDepth), held_(noise_.Next()) {}
 
     double Next(double frequency, double t, double progress, double rate)
     {
         double value = Source(frequency, t, progress, rate);
-        if (layer_.lowpass.used) value = lowpass_.Low(value, Glide(layer_.lowpass, progress), layer_.resonance, rate);
-        if (layer_.highpass.used)
-            value = highpass_.High(value, Glide(layer_.highpass, progress), layer_.resonance, rate);
-        return value;
+        if (layer_.drive > 0) value = std::tanh(layer_.drive * value) / std::tanh(layer_.drive);
+        return filters_.Run(layer_, value, progress, rate) * grain_.At(t);
     }
 
 private:
@@ -221,26 +268,42 @@ private:
 
     const Layer& layer_;
     NoiseSource noise_;
-    Filter lowpass_, highpass_;
+    Grain grain_;
+    FilterChain filters_;
     double phase_ = 0;
     double held_;
 };
+
+// Each hit of a layer draws new noise: a seed far from every layer's own.
+std::uint32_t HitSeed(std::uint32_t seed, std::size_t hit)
+{
+    return seed + static_cast<std::uint32_t>(hit) * 0x9E3779B9u;
+}
+
+void MixHit(const Layer& layer, const std::vector<PlayedNote>& notes, double length, double start, double gain,
+            std::uint32_t seed, double rate, std::vector<double>& mix)
+{
+    const auto first = static_cast<std::size_t>(std::lround(start * rate));
+    const auto count = static_cast<std::size_t>(std::lround(length * rate));
+    const std::size_t last = std::min(mix.size(), first + count);
+    Voice voice(layer, seed);
+    for (std::size_t i = first; i < last; ++i) {
+        const double t = static_cast<double>(i - first) / rate;
+        const double progress = t / length;
+        const Moment now = MomentAt(layer, notes, t, progress);
+        if (now.frequency <= 0) continue;
+        mix[i] += voice.Next(now.frequency, t, progress, rate) * now.level * gain;
+    }
+}
 
 void MixLayer(const Layer& layer, double soundLength, double rate, std::vector<double>& mix)
 {
     const double length = LayerLength(layer, soundLength);
     if (length <= 0) return;
     const std::vector<PlayedNote> notes = PlayLayer(layer, length);
-    const auto first = static_cast<std::size_t>(std::lround(layer.start * rate));
-    const auto count = static_cast<std::size_t>(std::lround(length * rate));
-    const std::size_t last = std::min(mix.size(), first + count);
-    Voice voice(layer, layer.seed);
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / rate;
-        const double progress = t / length;
-        const Moment now = MomentAt(layer, notes, t, progress);
-        if (now.frequency <= 0) continue;
-        mix[i] += voice.Next(now.frequency, t, progress, rate) * now.level * layer.gain;
+    for (std::size_t h = 0; h < layer.hits.size(); ++h) {
+        const Hit& hit = layer.hits[h];
+        MixHit(layer, notes, length, layer.start + hit.time, layer.gain * hit.level, HitSeed(layer.seed, h), rate, mix);
     }
 }
 
@@ -250,6 +313,21 @@ void CutSubsonic(std::vector<double>& mix, double rate)
     constexpr double kCutoff = 20;
     Filter filter;
     for (double& v : mix) v = filter.High(v, kCutoff, 0.7071, rate);
+}
+
+double Loudest(const std::vector<double>& mix)
+{
+    double loudest = 0;
+    for (const double v : mix) loudest = std::max(loudest, std::abs(v));
+    return loudest;
+}
+
+// Soft saturation: the loudest sample stays where it is, the rest comes up.
+void Saturate(std::vector<double>& mix, double drive)
+{
+    const double loudest = Loudest(mix);
+    if (drive <= 0 || loudest <= 0) return;
+    for (double& v : mix) v = std::tanh(drive * v / loudest) / std::tanh(drive) * loudest;
 }
 
 void Fade(std::vector<double>& mix, double seconds, double rate, bool atEnd)
@@ -268,12 +346,12 @@ std::vector<std::int16_t> RenderRecipe(const Recipe& recipe, int sampleRate)
     const auto rate = static_cast<double>(sampleRate);
     std::vector<double> mix(static_cast<std::size_t>(std::lround(recipe.length * rate)), 0.0);
     for (const Layer& layer : recipe.layers) MixLayer(layer, recipe.length, rate, mix);
+    Saturate(mix, recipe.drive);
     CutSubsonic(mix, rate);
     Fade(mix, 0.002, rate, false);
     Fade(mix, recipe.fade, rate, true);
 
-    double loudest = 0;
-    for (const double v : mix) loudest = std::max(loudest, std::abs(v));
+    const double loudest = Loudest(mix);
     const double scale = loudest > 0 ? recipe.peak * 32767 / loudest : 0;
     std::vector<std::int16_t> samples;
     samples.reserve(mix.size());
