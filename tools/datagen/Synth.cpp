@@ -1,6 +1,7 @@
 #include "Synth.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -59,17 +60,22 @@ double Glide(const Sweep& sweep, double progress)
     return sweep.from * std::pow(sweep.to / sweep.from, std::clamp(progress, 0.0, 1.0));
 }
 
-double EnvelopeAt(const std::vector<EnvPoint>& points, double t)
+// The envelope at time t, started from firstLevel in place of its first point's
+// level: a tune's note picks up where the note before it left off.
+double EnvelopeAt(const std::vector<EnvPoint>& points, double t, double firstLevel)
 {
     if (points.empty()) return 1;
-    if (t <= points.front().time) return points.front().level;
+    if (t <= points.front().time) return firstLevel;
+    EnvPoint from{points.front().time, firstLevel};
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const EnvPoint& a = points[i - 1];
-        const EnvPoint& b = points[i];
-        if (t < b.time) return a.level + (b.level - a.level) * (t - a.time) / (b.time - a.time);
+        const EnvPoint& to = points[i];
+        if (t < to.time) return from.level + (to.level - from.level) * (t - from.time) / (to.time - from.time);
+        from = to;
     }
-    return points.back().level;
+    return from.level;
 }
+
+double FirstLevel(const std::vector<EnvPoint>& points) { return points.empty() ? 1 : points.front().level; }
 
 // Softens the step of a band-limited edge (polyBLEP), so high notes do not alias.
 double EdgeCorrection(double phase, double step)
@@ -91,80 +97,237 @@ double Oscillator(Wave wave, double phase, double step, double duty)
     case Wave::Sine: return std::sin(kTwoPi * phase);
     case Wave::Saw: return 2 * phase - 1 - EdgeCorrection(phase, step);
     case Wave::Square:
+        // Less the pulse's own mean (2 duty - 1), so a narrow pulse stays centred.
         return (phase < duty ? 1.0 : -1.0) + EdgeCorrection(phase, step) -
-               EdgeCorrection(std::fmod(phase + 1 - duty, 1.0), step);
+               EdgeCorrection(std::fmod(phase + 1 - duty, 1.0), step) - (2 * duty - 1);
     case Wave::Triangle: return 1 - 4 * std::abs(phase - 0.5);
     case Wave::Noise: break;
     }
     return 0;
 }
 
-// Where a layer is at one moment: its pitch (0 = silent) and its envelope time.
-struct Moment {
-    double frequency = 0;
-    double envelopeTime = 0;
+// A stretch that sounds without a break: a whole layer, or a tune's notes
+// between rests. It opens over kOpening and closes over the layer's release,
+// on a raised-cosine curve, which has no corner for the ear to hear.
+struct Stretch {
+    double from = 0;
+    double to = 0;
 };
 
-double TuneLength(const Layer& layer)
+constexpr double kOpening = 0.002;
+
+double Gate(const Stretch& stretch, double t, double release)
 {
-    double beats = 0;
-    for (const TuneNote& note : layer.tune) beats += note.beats;
-    return beats * layer.beatSeconds;
+    const double opening = (t - stretch.from) / kOpening;
+    const double closing = release > 0 ? (stretch.to - t) / release : 1.0;
+    const double open = std::clamp(std::min(opening, closing), 0.0, 1.0);
+    return 0.5 - 0.5 * std::cos(std::numbers::pi * open);
 }
 
-Moment MomentAt(const Layer& layer, double t, double progress)
+// A note as it is played (a plain layer plays as one long note): where it
+// lies, the stretch it belongs to, and the level its envelope starts from.
+struct PlayedNote {
+    double start = 0;
+    double end = 0;
+    double frequency = 0;
+    double firstLevel = 0;
+    Stretch stretch;
+};
+
+void MarkStretches(std::vector<PlayedNote>& notes)
 {
-    if (layer.tune.empty()) return Moment{Glide(layer.pitch, progress), t};
-    double noteStart = 0;
-    for (const TuneNote& note : layer.tune) {
-        const double noteEnd = noteStart + note.beats * layer.beatSeconds;
-        if (t < noteEnd) return Moment{note.frequency, t - noteStart};
-        noteStart = noteEnd;
+    for (std::size_t i = 0; i < notes.size();) {
+        std::size_t end = i;
+        while (end < notes.size() && (notes[end].frequency > 0) == (notes[i].frequency > 0)) ++end;
+        for (std::size_t k = i; k < end; ++k) notes[k].stretch = {notes[i].start, notes[end - 1].end};
+        i = end;
     }
-    return Moment{};
+}
+
+std::vector<PlayedNote> PlayTune(const Layer& layer)
+{
+    std::vector<PlayedNote> notes;
+    double start = 0;
+    for (const TuneNote& note : layer.tune) {
+        PlayedNote played{start, start + note.beats * layer.beatSeconds, note.frequency, FirstLevel(layer.envelope), {}};
+        if (!notes.empty() && notes.back().frequency > 0) {
+            const PlayedNote& before = notes.back();
+            played.firstLevel = EnvelopeAt(layer.envelope, before.end - before.start, before.firstLevel);
+        }
+        notes.push_back(played);
+        start = played.end;
+    }
+    MarkStretches(notes);
+    return notes;
 }
 
 double LayerLength(const Layer& layer, double soundLength)
 {
     if (layer.length >= 0) return layer.length;
-    if (!layer.tune.empty()) return TuneLength(layer);
+    if (!layer.tune.empty()) return PlayTune(layer).back().end;
     return soundLength - layer.start;
+}
+
+// A plain layer's one note glides along its pitch sweep.
+std::vector<PlayedNote> PlayLayer(const Layer& layer, double length)
+{
+    if (!layer.tune.empty()) return PlayTune(layer);
+    return {PlayedNote{0, length, 0, FirstLevel(layer.envelope), Stretch{0, length}}};
+}
+
+// Where a layer is at one moment: its pitch and its level (0 = silent).
+struct Moment {
+    double frequency = 0;
+    double level = 0;
+};
+
+Moment MomentAt(const Layer& layer, const std::vector<PlayedNote>& notes, double t, double progress)
+{
+    const auto note = std::find_if(notes.begin(), notes.end(), [t](const PlayedNote& n) { return t < n.end; });
+    if (note == notes.end()) return Moment{};
+    const double frequency = layer.tune.empty() ? Glide(layer.pitch, progress) : note->frequency;
+    if (frequency <= 0) return Moment{};
+    const double level = EnvelopeAt(layer.envelope, t - note->start, note->firstLevel) *
+                         Gate(note->stretch, t, layer.release);
+    return Moment{frequency, level};
+}
+
+// A level that moves in straight lines between random points, rate times a
+// second: the slow unevenness of a rumble, or the fast one of a crackle.
+class Grain {
+public:
+    Grain(std::uint32_t seed, double rate, double depth)
+        : noise_(seed ^ 0xA5A5A5A5u), rate_(rate), depth_(depth), from_(Point()), to_(Point()) {}
+
+    double At(double t)
+    {
+        if (rate_ <= 0) return 1;
+        const double position = t * rate_;
+        while (position >= static_cast<double>(index_ + 1)) {
+            from_ = to_;
+            to_ = Point();
+            ++index_;
+        }
+        return from_ + (to_ - from_) * (position - static_cast<double>(index_));
+    }
+
+private:
+    double Point() { return 1 - depth_ * (noise_.Next() + 1) / 2; }
+
+    NoiseSource noise_;
+    double rate_, depth_;
+    double from_, to_;
+    std::size_t index_ = 0;
+};
+
+// The filters of one layer, one or two stages each (12 or 24 dB an octave).
+class FilterChain {
+public:
+    double Run(const Layer& layer, double value, double progress, double rate)
+    {
+        const int stages = layer.rolloff == 24 ? 2 : 1;
+        for (int s = 0; s < stages; ++s) {
+            if (layer.lowpass.used)
+                value = low_[s].Low(value, Glide(layer.lowpass, progress), layer.resonance, rate);
+            if (layer.highpass.used)
+                value = high_[s].High(value, Glide(layer.highpass, progress), layer.resonance, rate);
+        }
+        return value;
+    }
+
+private:
+    std::array<Filter, 2> low_, high_;
+};
+
+// One playing of a layer: its oscillator or noise, its filters and grain.
+class Voice {
+public:
+    Voice(const Layer& layer, std::uint32_t seed)
+        : layer_(layer), noise_(seed), grain_(seed, layer.grainRate, layer.grainDepth), held_(noise_.Next()) {}
+
+    double Next(double frequency, double t, double progress, double rate)
+    {
+        double value = Source(frequency, t, progress, rate);
+        if (layer_.drive > 0) value = std::tanh(layer_.drive * value) / std::tanh(layer_.drive);
+        return filters_.Run(layer_, value, progress, rate) * grain_.At(t);
+    }
+
+private:
+    double Source(double frequency, double t, double progress, double rate)
+    {
+        if (layer_.vibratoDepth != 0)
+            frequency *= std::pow(2.0, layer_.vibratoDepth * std::sin(kTwoPi * layer_.vibratoRate * t) / 12);
+        const double step = std::min(frequency / rate, 0.5);
+        phase_ += step;
+        const bool wrapped = phase_ >= 1;
+        phase_ -= std::floor(phase_);
+        if (layer_.wave != Wave::Noise) return Oscillator(layer_.wave, phase_, step, Glide(layer_.duty, progress));
+        if (!layer_.pitch.used || wrapped) held_ = noise_.Next();
+        return held_;
+    }
+
+    const Layer& layer_;
+    NoiseSource noise_;
+    Grain grain_;
+    FilterChain filters_;
+    double phase_ = 0;
+    double held_;
+};
+
+// Each hit of a layer draws new noise: a seed far from every layer's own.
+std::uint32_t HitSeed(std::uint32_t seed, std::size_t hit)
+{
+    return seed + static_cast<std::uint32_t>(hit) * 0x9E3779B9u;
+}
+
+void MixHit(const Layer& layer, const std::vector<PlayedNote>& notes, double length, double start, double gain,
+            std::uint32_t seed, double rate, std::vector<double>& mix)
+{
+    const auto first = static_cast<std::size_t>(std::lround(start * rate));
+    const auto count = static_cast<std::size_t>(std::lround(length * rate));
+    const std::size_t last = std::min(mix.size(), first + count);
+    Voice voice(layer, seed);
+    for (std::size_t i = first; i < last; ++i) {
+        const double t = static_cast<double>(i - first) / rate;
+        const double progress = t / length;
+        const Moment now = MomentAt(layer, notes, t, progress);
+        if (now.frequency <= 0) continue;
+        mix[i] += voice.Next(now.frequency, t, progress, rate) * now.level * gain;
+    }
 }
 
 void MixLayer(const Layer& layer, double soundLength, double rate, std::vector<double>& mix)
 {
     const double length = LayerLength(layer, soundLength);
     if (length <= 0) return;
-    const auto first = static_cast<std::size_t>(std::lround(layer.start * rate));
-    const auto count = static_cast<std::size_t>(std::lround(length * rate));
-    const std::size_t last = std::min(mix.size(), first + count);
-    NoiseSource noise(layer.seed);
-    Filter lowpass, highpass;
-    double phase = 0;
-    double held = noise.Next();
-    for (std::size_t i = first; i < last; ++i) {
-        const double t = static_cast<double>(i - first) / rate;
-        const double progress = t / length;
-        const Moment now = MomentAt(layer, t, progress);
-        if (now.frequency <= 0) continue;
-        double frequency = now.frequency;
-        if (layer.vibratoDepth != 0)
-            frequency *= std::pow(2.0, layer.vibratoDepth * std::sin(kTwoPi * layer.vibratoRate * t) / 12);
-        const double step = std::min(frequency / rate, 0.5);
-        phase += step;
-        const bool wrapped = phase >= 1;
-        phase -= std::floor(phase);
-        double value;
-        if (layer.wave == Wave::Noise) {
-            if (!layer.pitch.used || wrapped) held = noise.Next();
-            value = held;
-        } else {
-            value = Oscillator(layer.wave, phase, step, Glide(layer.duty, progress));
-        }
-        if (layer.lowpass.used) value = lowpass.Low(value, Glide(layer.lowpass, progress), layer.resonance, rate);
-        if (layer.highpass.used) value = highpass.High(value, Glide(layer.highpass, progress), layer.resonance, rate);
-        mix[i] += value * EnvelopeAt(layer.envelope, now.envelopeTime) * layer.gain;
+    const std::vector<PlayedNote> notes = PlayLayer(layer, length);
+    for (std::size_t h = 0; h < layer.hits.size(); ++h) {
+        const Hit& hit = layer.hits[h];
+        MixHit(layer, notes, length, layer.start + hit.time, layer.gain * hit.level, HitSeed(layer.seed, h), rate, mix);
     }
+}
+
+// Takes away what lies below hearing, so no stretch of the sound sits off centre.
+void CutSubsonic(std::vector<double>& mix, double rate)
+{
+    constexpr double kCutoff = 20;
+    Filter filter;
+    for (double& v : mix) v = filter.High(v, kCutoff, 0.7071, rate);
+}
+
+double Loudest(const std::vector<double>& mix)
+{
+    double loudest = 0;
+    for (const double v : mix) loudest = std::max(loudest, std::abs(v));
+    return loudest;
+}
+
+// Soft saturation: the loudest sample stays where it is, the rest comes up.
+void Saturate(std::vector<double>& mix, double drive)
+{
+    const double loudest = Loudest(mix);
+    if (drive <= 0 || loudest <= 0) return;
+    for (double& v : mix) v = std::tanh(drive * v / loudest) / std::tanh(drive) * loudest;
 }
 
 void Fade(std::vector<double>& mix, double seconds, double rate, bool atEnd)
@@ -183,11 +346,12 @@ std::vector<std::int16_t> RenderRecipe(const Recipe& recipe, int sampleRate)
     const auto rate = static_cast<double>(sampleRate);
     std::vector<double> mix(static_cast<std::size_t>(std::lround(recipe.length * rate)), 0.0);
     for (const Layer& layer : recipe.layers) MixLayer(layer, recipe.length, rate, mix);
+    Saturate(mix, recipe.drive);
+    CutSubsonic(mix, rate);
     Fade(mix, 0.002, rate, false);
     Fade(mix, recipe.fade, rate, true);
 
-    double loudest = 0;
-    for (const double v : mix) loudest = std::max(loudest, std::abs(v));
+    const double loudest = Loudest(mix);
     const double scale = loudest > 0 ? recipe.peak * 32767 / loudest : 0;
     std::vector<std::int16_t> samples;
     samples.reserve(mix.size());

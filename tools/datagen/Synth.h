@@ -10,8 +10,9 @@ namespace DataGen {
 
 constexpr int kSoundSampleRate = 44100;
 
-// Mixes every layer, scales the loudest sample to the recipe's peak and fades
-// in and out briefly so the sound starts and stops without a click.
+// Mixes every layer, takes away what lies below 20 Hz, scales the loudest
+// sample to the recipe's peak and fades in and out briefly so the sound starts
+// and stops without a click.
 std::vector<std::int16_t> RenderRecipe(const Recipe& recipe, int sampleRate);
 
 }  // namespace DataGen

@@ -84,10 +84,44 @@ void ParseTune(Layer& layer, const std::vector<std::string>& args)
     }
 }
 
+std::vector<Hit> ParseHits(const std::vector<std::string>& args)
+{
+    if (args.empty()) throw LineError{"hits needs time:level pairs"};
+    std::vector<Hit> hits;
+    for (const auto& word : args) {
+        const auto [time, level] = SplitPair(word);
+        const Hit hit{ParseNumber(time), ParseNumber(level)};
+        if (hit.time < 0 || hit.level < 0) throw LineError{"hits must not be negative"};
+        hits.push_back(hit);
+    }
+    return hits;
+}
+
 double One(const std::vector<std::string>& args)
 {
     if (args.size() != 1) throw LineError{"expects one value"};
     return ParseNumber(args[0]);
+}
+
+double OnePositive(const std::vector<std::string>& args)
+{
+    if (args.size() != 1) throw LineError{"expects one value"};
+    return ParsePositive(args[0]);
+}
+
+void ParseGrain(Layer& layer, const std::vector<std::string>& args)
+{
+    if (args.size() != 2) throw LineError{"grain expects rate and depth"};
+    layer.grainRate = ParsePositive(args[0]);
+    layer.grainDepth = ParseNumber(args[1]);
+    if (layer.grainDepth < 0 || layer.grainDepth > 1) throw LineError{"grain depth must lie between 0 and 1"};
+}
+
+int ParseRolloff(const std::vector<std::string>& args)
+{
+    const double slope = One(args);
+    if (slope != 12 && slope != 24) throw LineError{"rolloff is 12 or 24"};
+    return static_cast<int>(slope);
 }
 
 void ApplyLayerDirective(Layer& layer, const std::string& key, const std::vector<std::string>& args)
@@ -105,11 +139,17 @@ void ApplyLayerDirective(Layer& layer, const std::string& key, const std::vector
     else if (key == "env") layer.envelope = ParseEnvelope(args);
     else if (key == "lowpass") layer.lowpass = ParseSweep(args);
     else if (key == "highpass") layer.highpass = ParseSweep(args);
-    else if (key == "resonance") layer.resonance = ParsePositive(args.size() == 1 ? args[0] : "");
+    else if (key == "resonance") layer.resonance = OnePositive(args);
+    else if (key == "rolloff") layer.rolloff = ParseRolloff(args);
+    else if (key == "drive") layer.drive = OnePositive(args);
+    else if (key == "grain") ParseGrain(layer, args);
+    else if (key == "release") layer.release = One(args);
+    else if (key == "hits") layer.hits = ParseHits(args);
     else if (key == "gain") layer.gain = One(args);
-    else if (key == "seed") layer.seed = static_cast<std::uint32_t>(ParsePositive(args.size() == 1 ? args[0] : ""));
+    else if (key == "seed") layer.seed = static_cast<std::uint32_t>(OnePositive(args));
     else throw LineError{"unknown directive \"" + key + "\""};
     if (layer.start < 0) throw LineError{"start must not be negative"};
+    if (layer.release < 0) throw LineError{"release must not be negative"};
     if (layer.duty.from >= 1 || layer.duty.to >= 1) throw LineError{"duty must be below 1"};
 }
 
@@ -121,9 +161,10 @@ void ApplyDirective(Recipe& recipe, const std::string& key, const std::vector<st
         recipe.layers.back().seed = static_cast<std::uint32_t>(recipe.layers.size());
     }
     else if (recipe.layers.empty()) {
-        if (key == "length") recipe.length = ParsePositive(args.size() == 1 ? args[0] : "");
-        else if (key == "peak") recipe.peak = ParsePositive(args.size() == 1 ? args[0] : "");
+        if (key == "length") recipe.length = OnePositive(args);
+        else if (key == "peak") recipe.peak = OnePositive(args);
         else if (key == "fade") recipe.fade = One(args);
+        else if (key == "drive") recipe.drive = OnePositive(args);
         else throw LineError{"\"" + key + "\" belongs inside a layer, or is unknown"};
     }
     else ApplyLayerDirective(recipe.layers.back(), key, args);
