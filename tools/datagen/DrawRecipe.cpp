@@ -45,33 +45,47 @@ Point Rotate(Point p, double angle)
     return {p.x * c - p.y * s, p.x * s + p.y * c};
 }
 
+// When a frame is drawn: its number, and how far through the loop it lies (0 ... 1).
+struct Moment {
+    int frame = 0;
+    double phase = 0;
+};
+
 // Where a shape of the group must be sampled so that, moved, it covers screen point p.
 struct Placement {
     Point point;
-    Point light;  // the light's direction in the shape's own coordinates
+    Point light;        // the light's direction in the shape's own coordinates
+    double time = 0;    // the loop's phase as the shape's own motion sees it
+    bool shown = true;  // false while a "frames" group is hidden
 };
 
-Placement PlaceInGroup(const SpriteRecipe& recipe, int groupIndex, Point p, double phase)
+Placement Turned(Point p, Point light, Point pivot, double angle, double time)
 {
-    if (groupIndex < 0) return {p, LightFromUpperLeft};
+    const Point back = Rotate({p.x - pivot.x, p.y - pivot.y}, -angle);
+    return {{pivot.x + back.x, pivot.y + back.y}, Rotate(light, -angle), time};
+}
+
+// `light` is the light's direction where p lies: reflected for a mirrored copy.
+Placement PlaceInGroup(const SpriteRecipe& recipe, int groupIndex, Point p, Point light, Moment moment)
+{
+    if (groupIndex < 0) return {p, light, moment.phase};
     const Group& group = recipe.groups.at(static_cast<std::size_t>(groupIndex));
-    const Point centre{recipe.width / 2.0, recipe.height / 2.0};
-    const Point rel{p.x - centre.x, p.y - centre.y};
-    const double wave = std::sin(Tau * phase);
+    const Pivot pivot = group.pivot.value_or(Pivot{recipe.width / 2.0, recipe.height / 2.0});
+    const Point centre{pivot.x, pivot.y};
+    const double time = moment.phase - group.delay - std::floor(moment.phase - group.delay);
+    const double wave = std::sin(Tau * time);
     switch (group.motion) {
-    case Motion::Spin: {
-        const double angle = Tau * group.a * phase;
-        const Point back = Rotate(rel, -angle);
-        return {{centre.x + back.x, centre.y + back.y}, Rotate(LightFromUpperLeft, -angle)};
-    }
+    case Motion::Spin: return Turned(p, light, centre, Tau * group.a * time, time);
+    case Motion::Swing: return Turned(p, light, centre, group.a * std::numbers::pi / 180.0 * wave, time);
     case Motion::Pulse: {
         const double scale = 1.0 + group.a * wave;
-        return {{centre.x + rel.x / scale, centre.y + rel.y / scale}, LightFromUpperLeft};
+        return {{centre.x + (p.x - centre.x) / scale, centre.y + (p.y - centre.y) / scale}, light, time};
     }
-    case Motion::Bob:
-        return {{p.x - group.a * wave, p.y - group.b * wave}, LightFromUpperLeft};
+    case Motion::Bob: return {{p.x - group.a * wave, p.y - group.b * wave}, light, time};
+    case Motion::Slide: return {{p.x - group.a * time, p.y - group.b * time}, light, time};
+    case Motion::Frames: return {p, light, moment.phase, ((group.shown >> moment.frame) & 1u) != 0};
     }
-    return {p, LightFromUpperLeft};
+    return {p, light, moment.phase};
 }
 
 struct Box {
@@ -95,11 +109,13 @@ Box ShapeBounds(const Shape& s)
     switch (s.kind) {
     case ShapeKind::Ellipse: return {{n[0], n[1]}, {n[2], n[3]}};
     case ShapeKind::Ring:
-    case ShapeKind::Rock: return {{n[0], n[1]}, {n[2], n[2]}};
+    case ShapeKind::Rock:
+    case ShapeKind::Crater: return {{n[0], n[1]}, {n[2], n[2]}};
     case ShapeKind::Rect:
     case ShapeKind::Gradient: return BoundsOfPoints({n[0], n[1], n[2], n[3]});
     case ShapeKind::Speckle: return BoundsOfPoints({n[2], n[3], n[4], n[5]});
-    case ShapeKind::Line: return BoundsOfPoints({n[0], n[1], n[2], n[3]});
+    case ShapeKind::Line:
+    case ShapeKind::Tendril: return BoundsOfPoints({n[0], n[1], n[2], n[3]});
     case ShapeKind::Polygon: return BoundsOfPoints(n);
     case ShapeKind::Grid: {
         const double w = static_cast<double>(s.rows.front().size()) * n[2];
@@ -142,8 +158,46 @@ double RockRadius(const Shape& s, double angle)
     return s.numbers[2] * (1.0 + s.numbers[4] * wobble / total);
 }
 
+// A point on a tendril's centre line, t from 0 at the root to 1 at the tip:
+// a sideways wave runs outwards, growing from the still root to the tip.
+Point TendrilPoint(const Shape& s, double t, double time)
+{
+    const std::vector<double>& n = s.numbers;
+    const Point along{n[2] - n[0], n[3] - n[1]};
+    const double length = std::max(1e-9, std::hypot(along.x, along.y));
+    const double bend = n[6] * t * std::sin(Tau * (n[7] * t - time));
+    return {n[0] + along.x * t - along.y / length * bend, n[1] + along.y * t + along.x / length * bend};
+}
+
+// Whether p lies on a tendril, and if so the limb's surface normal there: the
+// way from its centre line to p, 1 long at its skin.
+std::optional<Point> TendrilNormal(const Shape& s, Point p, double time)
+{
+    constexpr int Segments = 16;
+    const std::vector<double>& n = s.numbers;
+    const double reach = std::abs(n[6]) + std::max(n[4], n[5]) / 2;
+    if (DistanceToSegment(p, {n[0], n[1]}, {n[2], n[3]}) > reach) return std::nullopt;
+    std::optional<Point> normal;
+    double deepest = 0;
+    Point a = TendrilPoint(s, 0, time);
+    for (int i = 0; i < Segments; ++i) {
+        const Point b = TendrilPoint(s, (i + 1.0) / Segments, time);
+        const double dx = b.x - a.x, dy = b.y - a.y, lengthSquared = dx * dx + dy * dy;
+        const double u = lengthSquared > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSquared, 0.0, 1.0) : 0.0;
+        const Point centre{a.x + u * dx, a.y + u * dy};
+        const double halfWidth = std::max(0.25, (n[4] + (n[5] - n[4]) * (i + u) / Segments) / 2);
+        const double depth = std::hypot(p.x - centre.x, p.y - centre.y) - halfWidth;
+        if (depth <= deepest) {
+            deepest = depth;
+            normal = Point{(p.x - centre.x) / halfWidth, (p.y - centre.y) / halfWidth};
+        }
+        a = b;
+    }
+    return normal;
+}
+
 // The palette character a shape paints at point p of its own coordinates, if any.
-std::optional<char> ShapeCharAt(const Shape& s, Point p)
+std::optional<char> ShapeCharAt(const Shape& s, Point p, double time)
 {
     const std::vector<double>& n = s.numbers;
     bool inside = false;
@@ -173,6 +227,8 @@ std::optional<char> ShapeCharAt(const Shape& s, Point p)
     case ShapeKind::Rock:
         inside = std::hypot(p.x - n[0], p.y - n[1]) <= RockRadius(s, std::atan2(p.y - n[1], p.x - n[0]));
         break;
+    case ShapeKind::Crater: inside = std::hypot(p.x - n[0], p.y - n[1]) <= n[2]; break;
+    case ShapeKind::Tendril: inside = TendrilNormal(s, p, time).has_value(); break;
     case ShapeKind::Grid: {
         const double col = std::floor((p.x - n[0]) / n[2]), row = std::floor((p.y - n[1]) / n[2]);
         if (col < 0 || row < 0 || row >= static_cast<double>(s.rows.size()) ||
@@ -187,36 +243,91 @@ std::optional<char> ShapeCharAt(const Shape& s, Point p)
     return s.colour;
 }
 
-double LightFactor(const Shape& s, Point p, Point light)
+// How a rounded surface with normal n (1 long at its edge) takes the light:
+// brighter facing it, darker turning away at the rim.
+double RoundLight(Point n, Point light)
 {
-    const Box box = ShapeBounds(s);
-    const Point n{(p.x - box.centre.x) / box.half.x, (p.y - box.centre.y) / box.half.y};
-    const double facing = n.x * light.x + n.y * light.y;
-    const bool round = s.kind == ShapeKind::Ellipse || s.kind == ShapeKind::Rock || s.kind == ShapeKind::Ring;
-    if (!round) return 1.0 + 0.22 * facing;
     const double rim = std::max(0.0, n.x * n.x + n.y * n.y - 0.45);
-    return 1.0 + 0.35 * facing - 0.45 * rim;
+    return 1.0 + 0.35 * (n.x * light.x + n.y * light.y) - 0.45 * rim;
 }
 
-std::optional<Rgb> PaintAt(const SpriteRecipe& recipe, const Shape& s, Point screen, double phase)
+// A crater's pit walls face inwards, so the wall nearest the light is in shade
+// and the far wall catches it; the raised rim round it faces outwards.
+double CraterLight(const Shape& s, Point p, Point light)
 {
-    const Placement placed = PlaceInGroup(recipe, s.group, screen, phase);
-    Point p = placed.point;
-    Point light = placed.light;
-    std::optional<char> c = ShapeCharAt(s, p);
-    if (!c && s.mirror) {
-        p = {recipe.width - p.x, p.y};
-        light = {-light.x, light.y};
-        c = ShapeCharAt(s, p);
+    constexpr double Pit = 0.7;  // share of the radius inside the rim
+    const Point v{(p.x - s.numbers[0]) / s.numbers[2], (p.y - s.numbers[1]) / s.numbers[2]};
+    const double towards = v.x * light.x + v.y * light.y;
+    const double r = std::hypot(v.x, v.y);
+    if (r < Pit) return 0.9 - 0.45 * towards / Pit;
+    return 1.0 + 0.45 * towards / r;
+}
+
+double LightFactor(const Shape& s, Point p, Point light, double time)
+{
+    if (s.kind == ShapeKind::Crater) return CraterLight(s, p, light);
+    if (s.kind == ShapeKind::Tendril) return RoundLight(TendrilNormal(s, p, time).value_or(Point{}), light);
+    const Box box = ShapeBounds(s);
+    const Point n{(p.x - box.centre.x) / box.half.x, (p.y - box.centre.y) / box.half.y};
+    const bool round = s.kind == ShapeKind::Ellipse || s.kind == ShapeKind::Rock || s.kind == ShapeKind::Ring;
+    if (!round) return 1.0 + 0.22 * (n.x * light.x + n.y * light.y);
+    return RoundLight(n, light);
+}
+
+// A lit colour: one of its material's own shades when the recipe names them,
+// each step of light a step along them; otherwise a tint of the unlit colour.
+Rgb LitColour(const SpriteRecipe& recipe, char c, const Rgb& unlit, double factor, double phase)
+{
+    constexpr double LightPerShade = 0.15;
+    const auto material = recipe.shades.find(c);
+    if (material == recipe.shades.end()) return Shade(unlit, factor);
+    const std::vector<char>& ramp = material->second;
+    const long base = std::find(ramp.begin(), ramp.end(), c) - ramp.begin();
+    const long step = std::lround((factor - 1.0) / LightPerShade);
+    const long index = std::clamp(base + step, 0L, static_cast<long>(ramp.size()) - 1);
+    return PaletteColour(recipe, ramp[static_cast<std::size_t>(index)], phase);
+}
+
+// The copy of a shape that covers a screen point: where the point lies in that
+// copy's own coordinates, and the palette character it paints there.
+struct Covering {
+    Placement placed;
+    char colour = 0;
+};
+
+// Each copy moves as the shape does, so turned copies swing about turned pivots.
+std::optional<Covering> CopyCovering(const SpriteRecipe& recipe, const Shape& s, Point at, Point light, Moment moment)
+{
+    const Point centre{recipe.width / 2.0, recipe.height / 2.0};
+    for (int k = 0; k < s.around; ++k) {
+        const Placement turned = Turned(at, light, centre, Tau * k / s.around, moment.phase);
+        const Placement placed = PlaceInGroup(recipe, s.group, turned.point, turned.light, moment);
+        if (!placed.shown) return std::nullopt;
+        if (const std::optional<char> c = ShapeCharAt(s, placed.point, placed.time)) return Covering{placed, *c};
     }
-    if (!c) return std::nullopt;
-    Rgb colour = PaletteColour(recipe, *c, phase);
-    if (s.kind == ShapeKind::Gradient) {
-        const double y0 = std::min(s.numbers[1], s.numbers[3]), y1 = std::max(s.numbers[1], s.numbers[3]);
-        colour = Mix(colour, PaletteColour(recipe, s.colour2, phase), (p.y - y0) / std::max(1.0, y1 - y0));
+    return std::nullopt;
+}
+
+std::optional<Rgb> PaintAt(const SpriteRecipe& recipe, const Shape& s, Point screen, Moment moment)
+{
+    for (const bool reflected : {false, true}) {
+        if (reflected && !s.mirror) break;
+        const Point at = reflected ? Point{recipe.width - screen.x, screen.y} : screen;
+        const Point light{reflected ? -LightFromUpperLeft.x : LightFromUpperLeft.x, LightFromUpperLeft.y};
+        const std::optional<Covering> covering = CopyCovering(recipe, s, at, light, moment);
+        if (!covering) continue;
+        const Placement& placed = covering->placed;
+        const Point p = placed.point;
+        Rgb colour = PaletteColour(recipe, covering->colour, moment.phase);
+        if (s.kind == ShapeKind::Gradient) {
+            const double y0 = std::min(s.numbers[1], s.numbers[3]), y1 = std::max(s.numbers[1], s.numbers[3]);
+            colour = Mix(colour, PaletteColour(recipe, s.colour2, moment.phase), (p.y - y0) / std::max(1.0, y1 - y0));
+        }
+        if (s.lit || s.kind == ShapeKind::Crater)
+            colour = LitColour(recipe, covering->colour, colour, LightFactor(s, p, placed.light, placed.time), moment.phase);
+        return colour;
     }
-    if (s.lit) colour = Shade(colour, LightFactor(s, p, light));
-    return colour;
+    return std::nullopt;
 }
 
 bool IsOpaque(const std::vector<std::uint8_t>& opaque, const PixelImage& image, int x, int y)
@@ -265,18 +376,18 @@ Rgb PaletteColour(const SpriteRecipe& recipe, char c, double phase)
 PixelImage DrawFrame(const SpriteRecipe& recipe, int frame)
 {
     if (recipe.explosion) return DrawExplosionFrame(recipe, frame);
-    const double phase = static_cast<double>(frame) / recipe.frames;
+    const Moment moment{frame, static_cast<double>(frame) / recipe.frames};
     PixelImage image(recipe.width, recipe.height, recipe.key);
     std::vector<std::uint8_t> opaque(static_cast<std::size_t>(recipe.width) * static_cast<std::size_t>(recipe.height), 0);
     for (const Shape& shape : recipe.shapes)
         for (int y = 0; y < recipe.height; ++y)
             for (int x = 0; x < recipe.width; ++x)
-                if (const auto colour = PaintAt(recipe, shape, {x + 0.5, y + 0.5}, phase)) {
+                if (const auto colour = PaintAt(recipe, shape, {x + 0.5, y + 0.5}, moment)) {
                     image.At(x, y) = *colour;
                     opaque.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(recipe.width) +
                               static_cast<std::size_t>(x)) = 1;
                 }
-    if (recipe.outline) AddOutline(image, opaque, PaletteColour(recipe, *recipe.outline, phase));
+    if (recipe.outline) AddOutline(image, opaque, PaletteColour(recipe, *recipe.outline, moment.phase));
     for (int y = 0; y < recipe.height; ++y)
         for (int x = 0; x < recipe.width; ++x)
             if (IsOpaque(opaque, image, x, y)) image.At(x, y) = AvoidKey(image.At(x, y), recipe.key);
