@@ -148,20 +148,21 @@ bool MovesVisibly(const std::vector<PixelImage>& moving, const SpriteRecipe& par
 
 // Moving parts are the groups and the colour cycles; a part is held still by
 // taking its shapes out of their group, or a cycle's colour by keeping its first.
-int VisiblyMovingParts(const SpriteRecipe& recipe)
+// Counting stops at `enough`, as each count draws the whole loop again.
+int VisiblyMovingParts(const SpriteRecipe& recipe, int enough)
 {
     const std::vector<PixelImage> moving = DrawnFrames(recipe);
     int parts = 0;
-    for (std::size_t g = 0; g < recipe.groups.size(); ++g) {
+    for (std::size_t g = 0; g < recipe.groups.size() && parts < enough; ++g) {
         SpriteRecipe still = recipe;
         for (Shape& shape : still.shapes)
             if (shape.group == static_cast<int>(g)) shape.group = -1;
         parts += MovesVisibly(moving, still);
     }
-    for (const auto& [c, colours] : recipe.palette) {
-        if (colours.size() < 2) continue;
+    for (auto c = recipe.palette.begin(); c != recipe.palette.end() && parts < enough; ++c) {
+        if (c->second.size() < 2) continue;
         SpriteRecipe still = recipe;
-        still.palette[c] = {colours.front()};
+        still.palette[c->first] = {c->second.front()};
         parts += MovesVisibly(moving, still);
     }
     return parts;
@@ -198,7 +199,8 @@ TEST(SpriteArt, BossesKeepToAFewHandPickedShades)
 
 TEST(SpriteArt, BossesMoveSeveralPartsAtOnce)
 {
-    for (const char* name : LargeBosses) EXPECT_GE(VisiblyMovingParts(Recipe(name)), 4) << name;
+    constexpr int LeastParts = 4;
+    for (const char* name : LargeBosses) EXPECT_GE(VisiblyMovingParts(Recipe(name), LeastParts), LeastParts) << name;
 }
 
 }  // namespace
