@@ -12,6 +12,8 @@ namespace {
 
 // Recipes may build on each other, but a chain this deep is a loop.
 constexpr int MaxLikeDepth = 8;
+// More copies round a circle than this would be a solid ring: draw a ring.
+constexpr int MaxAround = 64;
 
 class RecipeParser {
 public:
@@ -112,6 +114,7 @@ private:
         else if (verb == "colour") { Expect(words, 5); recipe_.palette[PaletteChar(words[1])] = {Colour(words, 2)}; }
         else if (verb == "cycle") ReadCycle(words);
         else if (verb == "darken") ReadDarken(words);
+        else if (verb == "shades") ReadShades(words);
         else if (verb == "outline") { Expect(words, 2); recipe_.outline = KnownColour(words[1]); }
         else if (verb == "explosion") ReadExplosion(words);
         else if (verb == "group") ReadGroup(words);
@@ -177,6 +180,17 @@ private:
             }
     }
 
+    void ReadShades(const std::vector<std::string>& words)
+    {
+        if (words.size() < 4) Fail("\"shades\" needs a colour and at least two shades, darkest first");
+        const char material = KnownColour(words[1]);
+        std::vector<char> ramp;
+        for (std::size_t i = 2; i < words.size(); ++i) ramp.push_back(KnownColour(words[i]));
+        if (std::find(ramp.begin(), ramp.end(), material) == ramp.end())
+            Fail(std::string("colour '") + material + "' must be one of its own shades");
+        recipe_.shades[material] = ramp;
+    }
+
     void ReadExplosion(const std::vector<std::string>& words)
     {
         if (words.size() < 4) Fail("\"explosion\" needs a seed and at least two colours");
@@ -186,15 +200,38 @@ private:
         recipe_.explosion = explosion;
     }
 
-    void ReadGroup(const std::vector<std::string>& words)
+    void ReadGroup(std::vector<std::string> words)
     {
         if (groupOpen_) Fail("groups cannot be nested");
-        if (words.size() < 2) Fail("\"group\" needs a motion: spin, pulse or bob");
+        if (words.size() < 2) Fail("\"group\" needs a motion: spin, pulse, bob, swing, slide or frames");
         Group group;
-        if (words[1] == "spin") { Expect(words, 3); group = {Motion::Spin, Number(words[2]), 0}; }
-        else if (words[1] == "pulse") { Expect(words, 3); group = {Motion::Pulse, Number(words[2]), 0}; }
-        else if (words[1] == "bob") { Expect(words, 4); group = {Motion::Bob, Number(words[2]), Number(words[3])}; }
-        else Fail("unknown motion \"" + words[1] + "\"");
+        if (words.size() >= 4 && words[words.size() - 2] == "delay") {
+            group.delay = Number(words.back());
+            words.resize(words.size() - 2);
+        }
+        const std::string& motion = words[1];
+        const std::size_t count = words.size() - 2;
+        const auto number = [&](std::size_t i) { return Number(words.at(i + 2)); };
+        const auto needs = [&](bool fits, const char* values) {
+            if (!fits) Fail("\"group " + motion + "\" takes " + values);
+        };
+        if (motion == "spin" || motion == "pulse") {
+            needs(count == 1 || count == 3, motion == "spin" ? "TURNS [X Y]" : "AMOUNT [X Y]");
+            group = {motion == "spin" ? Motion::Spin : Motion::Pulse, number(0), 0, std::nullopt, group.delay, 0};
+            if (count == 3) group.pivot = Pivot{number(1), number(2)};
+        } else if (motion == "bob" || motion == "slide") {
+            needs(count == 2, "DX DY");
+            group = {motion == "bob" ? Motion::Bob : Motion::Slide, number(0), number(1), std::nullopt, group.delay, 0};
+        } else if (motion == "swing") {
+            needs(count == 3, "DEGREES X Y");
+            group = {Motion::Swing, number(0), 0, Pivot{number(1), number(2)}, group.delay, 0};
+        } else if (motion == "frames") {
+            needs(count >= 1 && group.delay == 0, "frame numbers and no delay");
+            group.motion = Motion::Frames;
+            for (std::size_t i = 2; i < words.size(); ++i) group.shown |= 1u << Whole(words[i], 0, MaxFrames - 1);
+        } else {
+            Fail("unknown motion \"" + motion + "\"");
+        }
         recipe_.groups.push_back(group);
         groupOpen_ = true;
     }
@@ -206,13 +243,18 @@ private:
         groupOpen_ = false;
     }
 
-    // Trailing "mirror", "lit" and "scale N" options; returns the words before them.
+    // Trailing "mirror", "lit" and "around N" options; returns the words before them.
     std::vector<std::string> TakeOptions(std::vector<std::string> words, Shape& shape) const
     {
         for (bool more = true; more && words.size() > 1;) {
             more = false;
             if (words.back() == "mirror") { shape.mirror = true; words.pop_back(); more = true; }
             else if (words.back() == "lit") { shape.lit = true; words.pop_back(); more = true; }
+            else if (words.size() > 2 && words[words.size() - 2] == "around") {
+                shape.around = Whole(words.back(), 1, MaxAround);
+                words.resize(words.size() - 2);
+                more = true;
+            }
         }
         return words;
     }
@@ -229,7 +271,8 @@ private:
             {"ellipse", ShapeKind::Ellipse, 4}, {"circle", ShapeKind::Ellipse, 3},
             {"ring", ShapeKind::Ring, 4},       {"rect", ShapeKind::Rect, 4},
             {"line", ShapeKind::Line, 5},       {"poly", ShapeKind::Polygon, 0},
-            {"rock", ShapeKind::Rock, 5},       {"gradient", ShapeKind::Gradient, 4},
+            {"rock", ShapeKind::Rock, 5},       {"crater", ShapeKind::Crater, 3},
+            {"tendril", ShapeKind::Tendril, 8}, {"gradient", ShapeKind::Gradient, 4},
             {"speckle", ShapeKind::Speckle, 6}, {"grid", ShapeKind::Grid, 0},
         };
         const auto form = std::find_if(std::begin(forms), std::end(forms),
@@ -301,6 +344,8 @@ private:
         if (recipe_.width == 0 || recipe_.height == 0) Fail("no \"size\"");
         if (recipe_.frames == 0) Fail("no \"frames\"");
         if (recipe_.shapes.empty() && !recipe_.explosion) Fail("nothing to draw");
+        for (const Group& group : recipe_.groups)
+            if (group.shown >> recipe_.frames != 0) Fail("a \"group frames\" names a frame past the last");
     }
 
     std::filesystem::path file_;
