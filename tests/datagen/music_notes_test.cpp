@@ -61,6 +61,27 @@ TEST(NoteText, GateShortensOnlyTheLastTiedPiece)
     EXPECT_EQ(NotesOf("q4 c2&c2 |"), (std::vector<Note>{{0, 3 * Q, 60, 90}}));
 }
 
+TEST(NoteText, VelocityStepsAccentsAndGhostNotesShapeEachNote)
+{
+    // Steps move the velocity for the notes after them; "!" and "?" touch only
+    // the note (or chord) just played, and stay inside the MIDI range.
+    const auto notes = NotesOf("q8 l4 v80 c v+10 d! v-30 e? {c g}! | v120 c! v10 d? v+100 e r |");
+    std::vector<int> velocities;
+    for (const auto& n : notes) velocities.push_back(std::get<3>(n));
+    EXPECT_EQ(velocities, (std::vector<int>{80, 114, 36, 84, 84, 127, 1, 110}));
+}
+
+TEST(NoteText, TrackRolesMarkTheTuneAndTheBass)
+{
+    const auto piece = DataGen::CompileNoteText(
+        "track a channel 1 role melody\n c1 |\ntrack b channel 2 role bass\n c1 |\ntrack c channel 3\n c1 |\n",
+        "x.notes");
+    using DataGen::TrackRole;
+    EXPECT_EQ(piece.tracks.at(0).role, TrackRole::Melody);
+    EXPECT_EQ(piece.tracks.at(1).role, TrackRole::Bass);
+    EXPECT_EQ(piece.tracks.at(2).role, TrackRole::Other);
+}
+
 TEST(NoteText, DrumTracksUseKitNames)
 {
     const auto piece = DataGen::CompileNoteText(
@@ -96,6 +117,9 @@ TEST(NoteText, FaultsNameTheFileAndLine)
         {"track d channel 10\n cowbel1 |\n", "song.notes:2: unknown drum \"cowbel\""},
         {"track a channel 1\n $p\ndefine p\n $p\n", "song.notes:3: phrases nested too deeply (a phrase using itself?)"},
         {"track a channel 1\n o10 c1 |\n", "song.notes:2: note outside the MIDI range"},
+        {"track a channel 1\n v100 v+28 c1 |\n", "song.notes:2: velocity 128 outside 1...127"},
+        {"track a channel 1\n ? c1 |\n", "song.notes:2: \"?\" must follow a note"},
+        {"track a channel 1 role tune\n c1 |\n", "song.notes:1: a track's role is melody or bass, not \"tune\""},
     };
     for (const auto& c : cases) {
         try {

@@ -108,6 +108,48 @@ TEST(MixLevels, ASoundShorterThanABlockIsMeasuredWhole)
     EXPECT_EQ(levels.loudness, -200.0);  // no whole block to integrate
 }
 
+TEST(MixLevels, CorrelationTellsWhetherTheChannelsAreInPhase)
+{
+    // A part whose right channel is the left turned over cancels out when
+    // the two are summed: it reads -1.
+    const std::vector<std::int16_t> both = Tone(440, -12, 1.0);
+    std::vector<std::int16_t> opposite = both, otherTone = both;
+    const std::vector<std::int16_t> fifth = Tone(660, -12, 1.0);
+    for (std::size_t i = 1; i < both.size(); i += Channels) {
+        opposite[i] = std::int16_t(-both[i]);
+        otherTone[i] = fifth[i];
+    }
+    struct TCase {
+        const char* what;
+        std::vector<std::int16_t> samples;
+        double correlation;
+    };
+    const TCase cases[] = {
+        {"the same on both sides", both, 1.0},
+        {"one side turned over", opposite, -1.0},
+        {"another tone on the right", otherTone, 0.0},
+        {"the left alone", Tone(440, -12, 1.0, TSide::LeftOnly), 0.0},
+    };
+    for (const TCase& c : cases)
+        EXPECT_NEAR(MixCheck::MeasureLevels(c.samples).correlation, c.correlation, 0.01) << c.what;
+}
+
+TEST(MixLevels, TheLongestQuietRunNeedsBothChannelsQuiet)
+{
+    struct TCase {
+        std::vector<std::int16_t> samples;
+        int quietest;
+        std::size_t frames;
+    };
+    const TCase cases[] = {
+        {{0, 0, 3, -3, 0, 0, 0, 0, 500, 0}, 3, 4},  // within 3 of zero, both ways
+        {{0, 0, 0, 40, 0, 0, 0, 0}, 33, 2},         // one loud side breaks the run
+        {{900, 900, -900, 900}, 33, 0},
+        {{}, 33, 0},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(MixCheck::LongestQuietRun(c.samples, c.quietest), c.frames);
+}
+
 TEST(MixLevels, SilenceIsTrimmedInWholeFrames)
 {
     struct TCase {

@@ -119,7 +119,10 @@ bool LexCommand(char c, Reader& in, NoteToken& token)
         token.length = in.Length();
         if (token.length == 0) in.Fail("l needs a length");
         return true;
-    case 'v': token.kind = NoteTokenKind::Velocity; token.value = in.Number(); return true;
+    case 'v':
+        token.kind = in.Peek() == '+' || in.Peek() == '-' ? NoteTokenKind::VelocityStep : NoteTokenKind::Velocity;
+        token.value = in.SignedNumber();
+        return true;
     case 'q': token.kind = NoteTokenKind::Gate; token.value = in.Number(); return true;
     case 'k': token.kind = NoteTokenKind::Transpose; token.value = in.SignedNumber(); return true;
     default: return false;
@@ -133,6 +136,7 @@ bool LexSymbol(char c, Reader& in, NoteToken& token)
     case '>': token.kind = NoteTokenKind::OctaveUp; return true;
     case '&': token.kind = NoteTokenKind::Tie; return true;
     case '!': token.kind = NoteTokenKind::Accent; return true;
+    case '?': token.kind = NoteTokenKind::Ghost; return true;
     case '^':
         token.kind = NoteTokenKind::Extend;
         token.length = in.Length();

@@ -16,11 +16,13 @@ enum class NoteTokenKind {
     OctaveDown,
     DefaultLength,
     Velocity,
+    VelocityStep,  // value: change of the velocity, up or down
     Gate,
     Transpose,
     Tie,
     Extend,
     Accent,
+    Ghost,
     RepeatOpen,
     RepeatClose,   // value: count
     RepeatBreak,

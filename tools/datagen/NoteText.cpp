@@ -11,6 +11,7 @@ namespace DataGen {
 namespace {
 
 constexpr int kMaxPhraseDepth = 16;
+constexpr int kAccentStep = 24;  // what "!" adds to a note's velocity and "?" takes away
 
 struct Block {
     std::vector<NoteToken> tokens;
@@ -57,6 +58,13 @@ void ParseTime(Piece& piece, const std::vector<std::string>& words, int line)
         throw NoteError(line, "the beat unit must be 2, 4, 8 or 16");
 }
 
+TrackRole ParseRole(const std::string& word, int line)
+{
+    if (word == "melody") return TrackRole::Melody;
+    if (word == "bass") return TrackRole::Bass;
+    throw NoteError(line, "a track's role is melody or bass, not \"" + word + "\"");
+}
+
 PartTrack ParseTrack(const std::vector<std::string>& words, int line)
 {
     if (words.size() < 2 || words.size() % 2 != 0)
@@ -73,6 +81,7 @@ PartTrack ParseTrack(const std::vector<std::string>& words, int line)
         else if (key == "pan") track.pan = ParseInt(value, 0, 127, line);
         else if (key == "reverb") track.reverb = ParseInt(value, 0, 127, line);
         else if (key == "chorus") track.chorus = ParseInt(value, 0, 127, line);
+        else if (key == "role") track.role = ParseRole(value, line);
         else throw NoteError(line, "unknown track setting \"" + key + "\"");
     }
     if (!channelGiven) throw NoteError(line, "track " + track.name + " has no channel");
@@ -236,11 +245,13 @@ private:
         case NoteTokenKind::OctaveDown: --octave_; break;
         case NoteTokenKind::DefaultLength: defaultLength_ = t.length; break;
         case NoteTokenKind::Velocity: velocity_ = Checked(t, 1, 127); break;
+        case NoteTokenKind::VelocityStep: velocity_ = CheckedVelocity(velocity_ + t.value, t.line); break;
         case NoteTokenKind::Gate: gate_ = Checked(t, 1, 8); break;
         case NoteTokenKind::Transpose: transpose_ = Checked(t, -48, 48); break;
         case NoteTokenKind::Tie: Tie(t.line); break;
         case NoteTokenKind::Extend: Extend(t.length, t.line); break;
-        case NoteTokenKind::Accent: Accent(t.line); break;
+        case NoteTokenKind::Accent: Stress(kAccentStep, "\"!\"", t.line); break;
+        case NoteTokenKind::Ghost: Stress(-kAccentStep, "\"?\"", t.line); break;
         case NoteTokenKind::BarLine: CheckBar(t.line); break;
         case NoteTokenKind::RepeatClose: throw NoteError(t.line, "\"]\" without its \"[\"");
         case NoteTokenKind::RepeatBreak:
@@ -324,11 +335,19 @@ private:
         Advance(length, line);
     }
 
-    void Accent(int line)
+    static int CheckedVelocity(int velocity, int line)
     {
-        if (last_.empty()) throw NoteError(line, "\"!\" must follow a note");
+        if (velocity < 1 || velocity > 127)
+            throw NoteError(line, "velocity " + std::to_string(velocity) + " outside 1...127");
+        return velocity;
+    }
+
+    // Accents and ghost notes change only the notes just played, within the MIDI range.
+    void Stress(int step, const char* mark, int line)
+    {
+        if (last_.empty()) throw NoteError(line, std::string(mark) + " must follow a note");
         for (const std::size_t s : last_)
-            sounding_[s].velocity = static_cast<std::uint8_t>(std::min(127, sounding_[s].velocity + 24));
+            sounding_[s].velocity = static_cast<std::uint8_t>(std::clamp(sounding_[s].velocity + step, 1, 127));
     }
 
     void CheckBar(int line) const

@@ -3,9 +3,11 @@
 // A piece is a text file. Lines starting with one of these words set it up:
 //   tempo 96                  quarter notes per minute
 //   time 3/4                  bar length; "|" in the notes checks bar lines
-//   track lead channel 1 program 74 volume 100 pan 64 reverb 40 chorus 0
+//   track lead channel 1 program 74 volume 100 pan 64 reverb 40 chorus 0 role melody
 //                             starts a track (channel 10 is the drum kit,
-//                             program numbers are General MIDI's 1...128)
+//                             program numbers are General MIDI's 1...128;
+//                             role melody or bass marks the tune and the bass
+//                             line, for the checks of the music's form)
 //   define name [drums]       starts a named phrase, used as $name
 // Every other line holds notes for the track or phrase above it; "#" starts
 // a comment.
@@ -19,7 +21,8 @@
 //   ^8              lengthen the last note or rest: c2^8
 //   {c e g}2        a chord; octave changes inside it stay inside it
 //   v90 q7 k-2      velocity, gate in eighths of the length, transpose
-//   !               after a note: accent it
+//   v+8 v-8         velocity up or down from where it is
+//   ! ?             after a note: accent it (24 louder), or make it a ghost note (24 softer)
 //   [ ... ]3        repeat three times; a ":" inside ends the last time early
 //   |               bar line (checked)
 //   $name           play a phrase defined with "define"
@@ -45,6 +48,8 @@ struct TimedNote {
     std::uint8_t velocity = 0;
 };
 
+enum class TrackRole { Other, Melody, Bass };
+
 struct PartTrack {
     std::string name;
     int channel = 1;  // 1...16
@@ -53,6 +58,7 @@ struct PartTrack {
     int pan = 64;
     int reverb = 40;
     int chorus = 0;
+    TrackRole role = TrackRole::Other;
     std::vector<TimedNote> notes;
 };
 

@@ -132,6 +132,17 @@ std::size_t PastLastSoundingFrame(std::span<const std::int16_t> samples)
     return (std::size_t(last.base() - samples.begin()) + Channels - 1) / Channels * Channels;
 }
 
+// Pearson's correlation of the two channels about zero, as a phase meter shows it.
+double ChannelCorrelation(std::span<const std::int16_t> samples)
+{
+    double leftRight = 0, left = 0, right = 0;
+    for (std::size_t i = 0; i + 1 < samples.size(); i += Channels) {
+        const double l = samples[i], r = samples[i + 1];
+        leftRight += l * r, left += l * l, right += r * r;
+    }
+    return left > 0 && right > 0 ? leftRight / std::sqrt(left * right) : 0.0;
+}
+
 }  // namespace
 
 TLevels MeasureLevels(std::span<const std::int16_t> samples)
@@ -150,6 +161,7 @@ TLevels MeasureLevels(std::span<const std::int16_t> samples)
     levels.loudness = IntegratedLoudness(blocks);
     levels.loudestMoment = blocks.empty() ? WindowLoudness(samples)
                                           : LoudnessOfPower(*std::max_element(blocks.begin(), blocks.end()));
+    levels.correlation = ChannelCorrelation(samples);
     return levels;
 }
 
@@ -158,6 +170,17 @@ std::span<const std::int16_t> TrimSilence(std::span<const std::int16_t> samples)
     const std::size_t from = FirstSoundingFrame(samples);
     if (from == samples.size()) return {};
     return samples.subspan(from, PastLastSoundingFrame(samples) - from);
+}
+
+std::size_t LongestQuietRun(std::span<const std::int16_t> samples, int quietest)
+{
+    std::size_t run = 0, longest = 0;
+    for (std::size_t i = 0; i + 1 < samples.size(); i += Channels) {
+        const bool quiet = std::abs(int(samples[i])) <= quietest && std::abs(int(samples[i + 1])) <= quietest;
+        run = quiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
 }
 
 std::span<const std::int16_t> FromFirstSound(std::span<const std::int16_t> samples, std::size_t frames)

@@ -21,12 +21,15 @@ struct TLevels {
     double rms = 0;            // dBFS, both channels together
     double loudness = 0;       // LUFS, integrated with BS.1770's two gates
     double loudestMoment = 0;  // LUFS of the loudest 400 ms, or of it all when shorter
+    double correlation = 0;    // of left and right: 1 the same, 0 unrelated, -1 opposite (out of phase)
 };
 
 TLevels MeasureLevels(std::span<const std::int16_t> samples);
 
 // The stretch between the first and the last sample that is not silence.
 std::span<const std::int16_t> TrimSilence(std::span<const std::int16_t> samples);
+// The longest run of frames in which both channels stay within this far of zero.
+std::size_t LongestQuietRun(std::span<const std::int16_t> samples, int quietest);
 // From the first sample that is not silence on, at most this many frames.
 std::span<const std::int16_t> FromFirstSound(std::span<const std::int16_t> samples, std::size_t frames);
 

@@ -19,10 +19,34 @@ namespace MixCheck {
 constexpr double EffectMarginDb = 6.0;
 // The pieces' integrated loudness may differ by at most this much.
 constexpr double LoudnessSpreadDb = 3.0;
+// Where the loop turns, the first bar played again lies within this much of
+// the last bar's loudness...
+constexpr double JoinStepDb = 3.0;
+// ...and the music never falls silent for longer than this (below -60 dBFS).
+constexpr double JoinQuietSeconds = 0.05;
+
+// The turn of the loop: the piece's last bar and its first bar played again.
+struct TLoopJoin {
+    double lastBar = 0;        // LUFS
+    double firstBarAgain = 0;  // LUFS
+    double step = 0;           // firstBarAgain - lastBar, dB
+    double quietSeconds = 0;   // the longest near-silence from the last bar into the repeat
+};
 
 struct TPieceFigures {
     std::string name;
     double seconds = 0;  // measured, from its first sound
+    TLevels levels;
+    bool joinMeasured = false;  // only when the piece was played whole
+    TLoopJoin join;
+};
+
+// One part of a piece, played alone through the same output.
+struct TPartFigures {
+    std::string piece;
+    std::string track;
+    int program = 0;  // General MIDI's 1...128; 0 for the drum kit
+    bool melody = false;
     TLevels levels;
 };
 
@@ -51,5 +75,13 @@ struct TMixOptions {
 // Measures in the current folder's dat/, as the game plays it.
 TMixFigures MeasureMix(const TMixOptions& options);
 void PrintMix(const TMixFigures& figures, std::FILE* out);
+
+// Each part of the piece (every piece when the name is empty) alone, from
+// its note text, compiled as the generator compiles it.
+std::vector<TPartFigures> MeasureParts(const TMixOptions& options, const std::string& piece);
+void PrintParts(const std::vector<TPartFigures>& parts, std::FILE* out);
+
+// One pass of the piece as the game plays it, as a 16-bit stereo WAV file.
+void RenderPiece(const TMixOptions& options, const std::string& piece, const std::filesystem::path& wav);
 
 }  // namespace MixCheck
