@@ -180,8 +180,10 @@ TFontFile FindFace(FcConfig* config, std::string_view name, TFontStyle style)
     return match ? FileOf(match.get()) : TFontFile{};
 }
 
-// How much synthetic bold widens strokes and the advance (26.6). Only
-// sideways, so bold text sits on the same line as regular text.
+// How much synthetic bold widens strokes (26.6). Only sideways, so bold text
+// sits on the same line as regular text; the advance stays the face's own, so
+// bold text takes the room its layout was made for (the face's side bearings
+// keep thickened letters apart).
 FT_Pos BoldStrength(std::int32_t pixels) { return 64 * std::max(1, pixels / PixelsPerBoldPixel); }
 
 // Copies the rendered bitmap, whatever its pixel mode, into an 8-bit mask.
@@ -245,7 +247,7 @@ TGlyph RenderGlyph(const TStrike& strike, char32_t code)
     }
     glyph.left = slot->bitmap_left;
     glyph.top = slot->bitmap_top;
-    const FT_Pos advance = (slot->advance.x + boldStrength + 32) >> 6;
+    const FT_Pos advance = (slot->advance.x + 32) >> 6;
     glyph.advance = static_cast<std::int32_t>(std::clamp<FT_Pos>(advance, 0, 4 * MaxPixelSize));
     return glyph;
 }

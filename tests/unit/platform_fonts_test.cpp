@@ -49,7 +49,8 @@ struct TBoxCase {
 // next advance would begin, as overhangs do on Windows too.
 TEST(TextOutput, InkStaysInsideTheExtentBoxAtThePlaceGiven)
 {
-    constexpr std::int32_t overhang = 1;
+    // Anti-aliasing may reach a pixel past the advance, synthetic bold one more.
+    const auto overhangOf = [](TFontStyle style) { return style == TFontStyle::Bold ? 2 : 1; };
     const TBoxCase cases[] = {
         {Latin, 9, TFontStyle::Regular},    {Latin, 10, TFontStyle::Bold},    {Latin, 14, TFontStyle::Regular},
         {Latin, 20, TFontStyle::Bold},      {"K", 20, TFontStyle::Regular},   {Japanese, 9, TFontStyle::Regular},
@@ -70,7 +71,7 @@ TEST(TextOutput, InkStaysInsideTheExtentBoxAtThePlaceGiven)
                     continue;
                 }
                 ++inked;
-                EXPECT_TRUE(px >= x && px < x + extent.width + overhang && py >= y && py < y + extent.height)
+                EXPECT_TRUE(px >= x && px < x + extent.width + overhangOf(c.style) && py >= y && py < y + extent.height)
                     << "ink at " << px << ", " << py << " outside " << extent.width << " × " << extent.height;
             }
         }
@@ -218,13 +219,13 @@ TEST(TextOutput, SameTextGivesTheSamePixelsEveryTime)
     EXPECT_EQ(Render(Japanese, font), first);
 }
 
-TEST(TextOutput, BoldIsWiderAndHeavierThanRegular)
+TEST(TextOutput, BoldIsHeavierThanRegularInTheSameRoom)
 {
     for (const std::string_view text : {Latin, Japanese}) {
         SCOPED_TRACE(text);
         const TFontSpec regular{Gothic, 14, TFontStyle::Regular};
         const TFontSpec bold{Gothic, 14, TFontStyle::Bold};
-        EXPECT_GT(Fonts::TextExtent(text, bold).width, Fonts::TextExtent(text, regular).width);
+        EXPECT_EQ(Fonts::TextExtent(text, bold).width, Fonts::TextExtent(text, regular).width);
         EXPECT_EQ(Fonts::TextExtent(text, bold).height, Fonts::TextExtent(text, regular).height);
         TBitmap thin, heavy;
         Fill(thin, 300, 30, TPixel{});

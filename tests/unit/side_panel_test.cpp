@@ -118,6 +118,20 @@ TEST_F(SidePanel, TheEnteringShipLeavesFromTheFirstIconAndTheRestFollow)
     EXPECT_FALSE(ShipAt(144, 512));
 }
 
+TEST_F(SidePanel, TheStageNameAndAFiveDigitScoreFitThePanel)
+{
+    // Drawn into the work bitmap's margin, nothing may pass the panel's right edge.
+    for (std::int32_t stage : {9, 10}) {
+        panel.ClearBuf();
+        panel.DrawStageName(stage);
+        EXPECT_EQ(Count(clWhite, 288, 128, 300, 160), 0) << StageName(stage).View();
+    }
+    panel.ClearBuf();
+    panel.DrawScore(88888);
+    EXPECT_EQ(Count(clWhite, 288, 280, 300, 312), 0) << "the last digit stays inside";
+    EXPECT_GT(Count(clWhite, 270, 280, 288, 312), 0) << "and is drawn";
+}
+
 TEST_F(SidePanel, NameAndScoreAreWhiteTextAndTheWindowIsShownAtTheRight)
 {
     panel.ClearBuf();
