@@ -4,6 +4,7 @@
 // chapter or a story picture stops the run with status 1 and a message naming
 // the file; a sound effect or a piece of music is one line naming it, and the
 // run goes on to its end. No case may crash or hang.
+#include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -32,11 +27,7 @@ using namespace std::chrono_literals;
 
 constexpr auto RunLimit = 60s;
 
-std::string Read(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string Read(const fs::path& file) { return ReadWholeFile(file); }
 
 void WriteBytes(const fs::path& file, const std::string& bytes)
 {
@@ -76,11 +67,6 @@ void Harm(const fs::path& file, THarm harm)
     }
 }
 
-struct TRun {
-    int status;  // -1: still running after the limit, and killed
-    std::string err;
-};
-
 class BadData : public ::testing::Test {
 protected:
     TTempFolder folder;
@@ -106,34 +92,7 @@ protected:
     TRun Sim(std::vector<std::string> args)
     {
         args.insert(args.begin(), KORVALEN_SIM);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string errFile = (folder / "stderr.txt").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return {-2, "cannot start the driver"};
-        return {WaitExit(pid), Read(errFile)};
-    }
-
-    static int WaitExit(pid_t pid)
-    {
-        const auto end = std::chrono::steady_clock::now() + RunLimit;
-        int status = 0;
-        while (waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > end) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-                return -1;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return RunProgram(args, folder.Path(), RunLimit);
     }
 
     // The picture that chapter 0's first page shows, as a path inside the folder.

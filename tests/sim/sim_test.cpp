@@ -1,6 +1,7 @@
 // The headless driver as a program: seeded runs replay exactly, a stage's
 // boss comes after frame 900, losing every ship leads back to the title, the
 // key script drives the game, and faulty arguments get status 2.
+#include "support/RunProgram.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -14,27 +15,12 @@
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-    int status;
-    std::string err;
-};
-
-std::string Read(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string Read(const fs::path& file) { return ReadWholeFile(file); }
 
 class Driver : public ::testing::Test {
 protected:
@@ -46,21 +32,7 @@ protected:
     {
         std::vector<std::string> all = {KORVALEN_SIM};
         all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string errFile = (folder / "stderr.txt").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return {-1, "cannot start the driver"};
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Read(errFile)};
+        return RunProgram(all, folder.Path());
     }
     std::string File(const std::string& name) { return Read(folder / name); }
     std::string Path(const std::string& name) { return (folder / name).string(); }

@@ -7,6 +7,7 @@
 #include "runtime/UnitGetKey.h"
 #include "runtime/UnitMain.h"
 #include "support/GameRuntime.h"
+#include "support/WindowStart.h"
 
 #include <gtest/gtest.h>
 
@@ -139,18 +140,10 @@ TEST(EntryPoint, NoDisplayIsAnErrorNotAnInvisibleGame)
         SCOPED_TRACE(setting.what);
         for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) unsetenv(name);
         for (const auto& [name, value] : setting.environment) setenv(name.c_str(), value.c_str(), 1);
-        testing::internal::CaptureStderr();
-        std::string error;
-        try {
-            Application::Initialize(Application::TBackend::Window);
-            Application::Finalize();
-        } catch (const std::runtime_error& e) {
-            error = e.what();
-        }
-        const std::string printed = testing::internal::GetCapturedStderr();
-        if (setting.message) EXPECT_TRUE(error.starts_with(setting.message)) << error;
-        else EXPECT_EQ(error, "");
-        EXPECT_EQ(printed.find("XDG_RUNTIME_DIR"), std::string::npos) << printed;
+        const TWindowStart start = TryToOpenTheWindow();
+        if (setting.message) EXPECT_TRUE(start.error.starts_with(setting.message)) << start.error;
+        else EXPECT_EQ(start.error, "");
+        EXPECT_EQ(start.printed.find("XDG_RUNTIME_DIR"), std::string::npos) << start.printed;
     }
 }
 

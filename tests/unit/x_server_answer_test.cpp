@@ -1,6 +1,7 @@
 // What the start says and does when an X server answers a connection with a
 // refusal or cuts it short, against a stand-in server on a free display number.
 #include "platform/Application.h"
+#include "support/WindowStart.h"
 
 #include <gtest/gtest.h>
 
@@ -140,19 +141,11 @@ TEST(XServerAnswer, RefusalsAreReportedAndCutConnectionsTriedAgain)
         TStandInXServer server(behaviour.cutShort, reason);
         ASSERT_TRUE(server.Listening()) << "no free display number";
         setenv("DISPLAY", server.DisplayName().c_str(), 1);
-        testing::internal::CaptureStderr();
-        std::string error;
-        try {
-            Application::Initialize(Application::TBackend::Window);
-            Application::Finalize();
-        } catch (const std::runtime_error& e) {
-            error = e.what();
-        }
-        const std::string printed = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(error, "cannot open the display \"" + server.DisplayName() + "\": " + behaviour.answer);
+        const TWindowStart start = TryToOpenTheWindow();
+        EXPECT_EQ(start.error, "cannot open the display \"" + server.DisplayName() + "\": " + behaviour.answer);
         EXPECT_GE(server.SetupRequests(), behaviour.minimumRequests);
         EXPECT_LE(server.SetupRequests(), behaviour.maximumRequests);
-        EXPECT_EQ(printed.find(reason), std::string::npos) << "the reason goes into the message: " << printed;
+        EXPECT_EQ(start.printed.find(reason), std::string::npos) << "the reason goes into the message: " << start.printed;
     }
 }
 
