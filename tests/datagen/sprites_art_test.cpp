@@ -30,10 +30,10 @@ const char* const EnlargedBosses[] = {"teki01", "teki01t", "teki03", "teki04", "
 SpriteRecipe Recipe(const std::string& name) { return ReadRecipe(SpriteSources / (name + ".txt")); }
 
 // A sheet as the game gets it, cut into its frames.
-std::vector<PixelImage> Frames(const SheetSpec& spec)
+std::vector<PixelImage> Frames(const SheetSpec& wanted)
 {
-    const SpriteRecipe recipe = Recipe(spec.name);
-    const PixelImage sheet = MakeSheet(SpriteSources, spec);
+    const SpriteRecipe recipe = Recipe(wanted.name);
+    const PixelImage sheet = MakeSheet(SpriteSources, wanted);
     std::vector<PixelImage> frames;
     for (int f = 0; f < recipe.frames; ++f) {
         PixelImage frame(recipe.width, recipe.height);
@@ -178,14 +178,14 @@ TEST(SpriteArt, FiguresChangeVisiblyFromFrameToFrame)
 
 TEST(SpriteArt, NoFigureThinsIntoAOnePixelLineInAnyFrame)
 {
-    for (const SheetSpec& spec : GameSheets()) {
-        if (spec.role != SheetRole::Solid) continue;
-        const std::vector<PixelImage> finished = Frames(spec);
-        SpriteRecipe bare = Recipe(spec.name);  // the figure before its outline is drawn round it
+    for (const SheetSpec& wanted : GameSheets()) {
+        if (wanted.role != SheetRole::Solid) continue;
+        const std::vector<PixelImage> finished = Frames(wanted);
+        SpriteRecipe bare = Recipe(wanted.name);  // the figure before its outline is drawn round it
         bare.outline.reset();
         for (int f = 0; f < bare.frames; ++f) {
-            EXPECT_LE(LongestThinRun(finished.at(static_cast<std::size_t>(f))), 1) << spec.name << " frame " << f;
-            EXPECT_LE(LongestThinRun(DrawFrame(bare, f)), 1) << spec.name << " frame " << f << " without its outline";
+            EXPECT_LE(LongestThinRun(finished.at(static_cast<std::size_t>(f))), 1) << wanted.name << " frame " << f;
+            EXPECT_LE(LongestThinRun(DrawFrame(bare, f)), 1) << wanted.name << " frame " << f << " without its outline";
         }
     }
 }
